@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages named as arguments that are not installed yet.
+# Sourced by run.sh and test.sh; needs root (or sudo) only when something is missing.
+set -euo pipefail
+
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What every build of the project needs.
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libcurl4-openssl-dev nlohmann-json3-dev
+                libgtest-dev libgmock-dev ca-certificates)
