@@ -1,0 +1,185 @@
+// Build-time generator for the GB18030 tables used by bytes_to_bstr.cpp.
+// Usage: gb18030-tablegen OUTPUT.inc
+//
+// The mappings come from the system iconv so that we never hand-maintain a
+// 24000-entry table. Only the parts that are tables are generated; the
+// arithmetic parts of the decoder (supplementary planes, sequence shapes)
+// live in the decoder itself.
+//
+// Output representation:
+// - Two-byte area: a flat char32_t array indexed by pointer, 0 where iconv
+//   rejects the pair. char32_t rather than char16_t because a few pairs map
+//   outside the BMP, and a flat array keeps the common case a single load.
+// - Four-byte BMP area (pointers 0..39419): almost all of it maps
+//   consecutive pointers to consecutive code points, so it is stored as a
+//   couple of hundred runs (first pointer, first code point) instead of
+//   40000 entries; a run whose first code point is 0 is unmapped.
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kTwoByteCount = 126 * 190;
+constexpr std::uint32_t kFourByteBmpLast = 39419;
+
+class Converter {
+public:
+    Converter() : cd_(iconv_open("UTF-32LE", "GB18030")) {}
+    ~Converter() {
+        if (ok())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // The single code point the bytes decode to, or nothing if iconv rejects
+    // them or yields anything other than exactly one code point.
+    std::optional<char32_t> Decode(const unsigned char* bytes, std::size_t n) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::array<char, 4> in{};
+        std::memcpy(in.data(), bytes, n);
+        std::array<unsigned char, 16> out{};
+        char* in_ptr = in.data();
+        std::size_t in_left = n;
+        char* out_ptr = reinterpret_cast<char*>(out.data());
+        std::size_t out_left = out.size();
+        if (iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1) || in_left != 0 ||
+            out.size() - out_left != 4) {
+            return std::nullopt;
+        }
+        const char32_t cp = out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
+        if (cp == 0)
+            return std::nullopt;  // 0 is our "unmapped" marker
+        return cp;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+// Where glibc's GB18030 data departs from the index browsers decode with, the
+// browsers win: a page should read here as it reads in a browser.
+struct Override {
+    std::uint32_t pointer;
+    char32_t code_point;
+};
+
+constexpr Override kTwoByteOverrides[] = {
+    {6555, 0x3000},   // A3 A0
+    {23767, 0xE816},  // FE 51
+    {23768, 0xE817},  // FE 52
+    {23769, 0xE818},  // FE 53
+    {23794, 0xE831},  // FE 6C
+    {23804, 0xE83B},  // FE 76
+    {23830, 0xE855},  // FE 91
+};
+
+// Four-byte runs glibc rejects since it moved these characters to two-byte pairs.
+struct RangeOverride {
+    std::uint32_t first_pointer;
+    std::uint32_t last_pointer;
+    char32_t first_code_point;
+};
+
+constexpr RangeOverride kFourByteOverrides[] = {
+    {19057, 19064, 0x9FB4},  // 82 35 90 37 .. 82 35 91 34
+    {39076, 39085, 0xFE10},  // 84 31 82 36 .. 84 31 83 35
+};
+
+char32_t FourByteOverride(std::uint32_t pointer, char32_t code_point) {
+    for (const RangeOverride& range : kFourByteOverrides) {
+        if (pointer >= range.first_pointer && pointer <= range.last_pointer) {
+            return range.first_code_point + (pointer - range.first_pointer);
+        }
+    }
+    return code_point;
+}
+
+struct Run {
+    std::uint32_t first_pointer;
+    char32_t first_code_point;  // 0: unmapped
+};
+
+std::vector<char32_t> TwoByteTable(Converter& conv) {
+    std::vector<char32_t> table(kTwoByteCount, 0);
+    for (int pointer = 0; pointer < kTwoByteCount; ++pointer) {
+        const int trail = pointer % 190;
+        const unsigned char bytes[2] = {static_cast<unsigned char>(0x81 + pointer / 190),
+                                        static_cast<unsigned char>(trail + (trail < 0x3F ? 0x40 : 0x41))};
+        table[pointer] = conv.Decode(bytes, 2).value_or(0);
+    }
+    for (const Override& fix : kTwoByteOverrides)
+        table[fix.pointer] = fix.code_point;
+    return table;
+}
+
+std::vector<Run> FourByteBmpRuns(Converter& conv) {
+    std::vector<Run> runs;
+    char32_t expected = 0;  // what the current run predicts for this pointer
+    for (std::uint32_t pointer = 0; pointer <= kFourByteBmpLast; ++pointer) {
+        const unsigned char bytes[4] = {
+            static_cast<unsigned char>(0x81 + pointer / 12600), static_cast<unsigned char>(0x30 + pointer / 1260 % 10),
+            static_cast<unsigned char>(0x81 + pointer / 10 % 126), static_cast<unsigned char>(0x30 + pointer % 10)};
+        const char32_t cp = FourByteOverride(pointer, conv.Decode(bytes, 4).value_or(0));
+        if (runs.empty() || cp != expected)
+            runs.push_back({pointer, cp});
+        expected = cp == 0 ? 0 : cp + 1;
+    }
+    return runs;
+}
+
+void WriteHex(std::ofstream& out, std::uint32_t value, std::size_t index) {
+    out << (index % 12 == 0 ? "\n " : "") << " 0x" << std::hex << value << std::dec << ',';
+}
+
+bool Write(const std::string& path, const std::vector<char32_t>& two_byte, const std::vector<Run>& runs) {
+    std::ofstream out(path, std::ios::trunc);
+    out << "// Generated by gb18030-tablegen from the system iconv. Do not edit.\n"
+           "constexpr char32_t kGb18030TwoByte["
+        << two_byte.size() << "] = {";
+    for (std::size_t i = 0; i < two_byte.size(); ++i)
+        WriteHex(out, two_byte[i], i);
+    out << "\n};\n\nconstexpr std::uint16_t kGb18030RunFirstPointer[" << runs.size() << "] = {";
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        WriteHex(out, runs[i].first_pointer, i);
+    out << "\n};\n\nconstexpr char32_t kGb18030RunFirstCodePoint[" << runs.size() << "] = {";
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        WriteHex(out, runs[i].first_code_point, i);
+    out << "\n};\n";
+    out.close();
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT.inc\n", argv[0]);
+        return 2;
+    }
+    Converter conv;
+    if (!conv.ok()) {
+        std::fprintf(stderr, "gb18030-tablegen: iconv lacks GB18030: %s\n", std::strerror(errno));
+        return 1;
+    }
+    const std::vector<char32_t> two_byte = TwoByteTable(conv);
+    const std::vector<Run> runs = FourByteBmpRuns(conv);
+    if (!Write(argv[1], two_byte, runs)) {
+        std::fprintf(stderr, "gb18030-tablegen: cannot write %s\n", argv[1]);
+        std::remove(argv[1]);
+        return 1;
+    }
+    return 0;
+}

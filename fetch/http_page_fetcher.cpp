@@ -1,0 +1,34 @@
+#include "fetch/http_page_fetcher.h"
+
+#include "fetch/bytes_to_bstr.h"
+
+#include <optional>
+
+namespace quarnel {
+
+HttpPageFetcher::HttpPageFetcher(HttpTransport& transport, MessageBox& messageBox)
+    : transport_(transport), messageBox_(messageBox) {}
+
+std::string HttpPageFetcher::getHTTPPage(const std::string& url) {
+    std::optional<std::string> body;
+    try {
+        body = transport_.fetchBody(url);
+    } catch (...) {
+        // A transport that gave up is a request that did not complete.
+    }
+    if (!body) {
+        try {
+            messageBox_.show(kCannotConnectMessage, url);
+        } catch (...) {
+            // Nothing more can be told; the caller still gets its empty page.
+        }
+        return {};
+    }
+    try {
+        return BytesToBstr(*body, "GB2312");
+    } catch (...) {
+        return {};
+    }
+}
+
+}  // namespace quarnel

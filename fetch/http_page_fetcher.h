@@ -1,0 +1,26 @@
+#pragma once
+
+#include "fetch/http_transport.h"
+#include "fetch/message_box.h"
+#include "fetch/page_fetcher.h"
+
+#include <string_view>
+
+namespace quarnel {
+
+inline constexpr std::string_view kCannotConnectMessage = "无法连接服务器";
+
+// Fetches a page and decodes it from GB2312. A request that does not complete
+// costs one message; a body that cannot be decoded gives empty text silently.
+class HttpPageFetcher final : public PageFetcher {
+public:
+    HttpPageFetcher(HttpTransport& transport, MessageBox& messageBox);
+
+    std::string getHTTPPage(const std::string& url) override;
+
+private:
+    HttpTransport& transport_;
+    MessageBox& messageBox_;
+};
+
+}  // namespace quarnel
