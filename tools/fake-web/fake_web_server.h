@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fakeweb {
+
+enum class Reply { Body, Drop, Stall, Redirect, EndlessChunked };
+
+// Members all carry initializers so designated initializers may omit any of them
+// without -Wmissing-field-initializers firing.
+struct Route {
+    std::string host{};  // exact host name (case-insensitive), or "*" for any host
+    std::string
+        target{};  // path plus optional "?query", byte for byte; a trailing '*' matches a prefix, "*" alone anything
+    Reply reply = Reply::Body;
+    int status = 200;
+    std::string body{};      // Body: sent as it is
+    std::string location{};  // Redirect: value of the Location header
+    std::string contentType = "text/html; charset=gb2312";
+};
+
+// Loopback HTTP/1.1 server that also answers absolute-form (proxy) requests,
+// so clients can be pointed at it with http_proxy and keep their real URLs.
+// One request per connection, each on its own thread.
+class Server {
+public:
+    using RequestLineHandler = std::function<void(const std::string& requestLine)>;
+
+    explicit Server(std::vector<Route> routes);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Receives every raw request line (without CRLF) as soon as its head is read,
+    // one call at a time. Set it before start().
+    void onRequestLine(RequestLineHandler handler);
+
+    // Binds 127.0.0.1 only; port 0 picks a free one. Throws std::runtime_error on failure.
+    void start(std::uint16_t port = 0);
+    std::uint16_t port() const;
+    std::string proxyUrl() const;  // "http://127.0.0.1:PORT"
+
+    // "http://" + host + target for each request whose URL could be told, in arrival order.
+    std::vector<std::string> requestLog() const;
+
+    // Idempotent. Closes the listener and every open connection, then joins all threads.
+    void stop();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// UTF-8 to GBK via iconv; throws std::runtime_error on text GBK cannot hold.
+std::string toGbk(std::string_view utf8);
+
+// Reads a routes file; throws std::runtime_error naming the line of a bad entry.
+std::vector<Route> loadRoutes(const std::filesystem::path& file);
+
+}  // namespace fakeweb

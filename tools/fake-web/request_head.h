@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fakeweb {
+
+struct RequestHead {
+    std::string line;    // request line as received, without CRLF
+    std::string method;  // empty when the request line is malformed
+    std::string host;    // without port; empty when no host could be told
+    std::string target;  // path plus optional query, always starting with '/'
+};
+
+// head: the bytes up to and including the blank line that ends the header block.
+RequestHead parseRequestHead(std::string_view head);
+
+}  // namespace fakeweb
