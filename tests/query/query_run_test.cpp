@@ -1,0 +1,260 @@
+#include "query/query_run.h"
+
+#include "fetch/http_page_fetcher.h"
+#include "fetch/service_urls.h"
+#include "shell/memory_control_model.h"
+#include "tests/support/recording_message_box.h"
+#include "tests/support/sample_pages.h"
+#include "tests/support/scripted_transport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace quarnel {
+namespace {
+
+using testing::countPage;
+using testing::hijackLink;
+using testing::pageRankPage;
+using testing::searchPage;
+
+const std::string kDomain = "example.com";
+const std::string kDayUrl = "http://www.baidu.com/s?wd=site%3Aexample.com&lm=1";
+const std::string kWeekUrl = "http://www.baidu.com/s?wd=site%3Aexample.com&lm=7";
+const std::string kMonthUrl = "http://www.baidu.com/s?wd=site%3Aexample.com&lm=30";
+const std::string kAllUrl = "http://www.baidu.com/s?wd=site%3Aexample.com";
+const std::string kPageRankUrl = "http://pr.quarnel.example/querypr.asp?url=example.com";
+
+class QueryRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::remove_all(folder_);
+        controls.setText(TextBox::Text3, kDomain);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    void serveSite(const std::string& remarkPage) {
+        transport.serve(kDayUrl, countPage("12"));
+        transport.serve(kWeekUrl, countPage("345"));
+        transport.serve(kMonthUrl, countPage("6,789"));
+        transport.serve(kAllUrl, searchPage("10,000", kDomain, "2026-12-5"));
+        transport.serve(kPageRankUrl, remarkPage);
+    }
+
+    void run() { QueryRun(controls, fetcher, &lastDomain).run(); }
+
+    std::string savedDomain() const { return lastDomain.read(); }
+
+    const std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("quarnel-query-run-" + std::to_string(::getpid()));
+    MemoryControlModel controls;
+    testing::ScriptedTransport transport;
+    testing::RecordingMessageBox messages;
+    HttpPageFetcher fetcher{transport, messages};
+    LastDomainFile lastDomain{folder_ / "state" / "dz.txt"};
+};
+
+TEST_F(QueryRunTest, GenuinePageRankTakesSevenRequestsAndFillsEveryLabel) {
+    serveSite(pageRankPage("3", "该网站PR值正常"));
+    run();
+
+    EXPECT_EQ(transport.requests,
+              (std::vector<std::string>{kDayUrl, kWeekUrl, kMonthUrl, kAllUrl, kAllUrl, kPageRankUrl, kPageRankUrl}));
+    EXPECT_EQ(controls.caption(ResultLabel::Label4), "12");
+    EXPECT_EQ(controls.caption(ResultLabel::Label5), "345");
+    EXPECT_EQ(controls.caption(ResultLabel::Label12), "6,789");
+    EXPECT_EQ(controls.caption(ResultLabel::Label13), "10,000");
+    EXPECT_EQ(controls.caption(ResultLabel::Label11), "2026-12-5");
+    EXPECT_EQ(controls.caption(ResultLabel::Label9), "首页第一");
+    EXPECT_EQ(controls.caption(ResultLabel::Label1), "3");
+    EXPECT_EQ(controls.caption(ResultLabel::Label2), "pr真实");
+    EXPECT_EQ(controls.text(TextBox::Text1), testing::firstResultBlock(kDomain, "2026-12-5"));
+    EXPECT_EQ(controls.text(TextBox::Text6), "该网站PR值正常");
+    EXPECT_EQ(controls.timerInterval(), 500);
+    EXPECT_TRUE(controls.timerEnabled());
+    EXPECT_EQ(controls.submitCount(), 1u);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(savedDomain(), kDomain);
+}
+
+TEST_F(QueryRunTest, RemarkWithMaybeAsksAThirdTimeForTheHijacker) {
+    serveSite(pageRankPage("5", "PR可能是劫持的", hijackLink(kDomain, "http://thief.example/")));
+    run();
+
+    EXPECT_EQ(transport.requests.size(), 8u);
+    EXPECT_EQ(transport.requests.back(), kPageRankUrl);
+    EXPECT_EQ(controls.caption(ResultLabel::Label2), "可能是劫持http://thief.example/");
+}
+
+TEST_F(QueryRunTest, HijackMarkerAndHomePageVerdictUseTheDomainExactlyAsTyped) {
+    controls.setText(TextBox::Text3, "Example.com");
+    const std::string base = "http://www.baidu.com/s?wd=site%3AExample.com";
+    transport.serve(base, searchPage("1", kDomain, "x"));
+    transport.serve("http://pr.quarnel.example/querypr.asp?url=Example.com",
+                    pageRankPage("2", "可能", hijackLink(kDomain, "thief")));
+    run();
+
+    EXPECT_EQ(controls.caption(ResultLabel::Label9), "不在第一");
+    EXPECT_EQ(controls.caption(ResultLabel::Label2), "查询中.");
+    EXPECT_EQ(savedDomain(), "Example.com");
+}
+
+TEST_F(QueryRunTest, SnapshotCaptionFollowsTheCutOfThisRunsBlock) {
+    struct Case {
+        std::string snapshotText;
+        std::string expected;
+    };
+    for (const Case& c : {Case{"", "没有快照"}, Case{"cached today", "cached today"}}) {
+        MemoryControlModel fresh;
+        fresh.setText(TextBox::Text3, kDomain);
+        transport.serve(kAllUrl, searchPage("1", kDomain, c.snapshotText));
+        QueryRun(fresh, fetcher, nullptr).run();
+        EXPECT_EQ(fresh.caption(ResultLabel::Label11), c.expected) << c.snapshotText;
+    }
+}
+
+// A failed cut must never let an earlier query's leftovers in Text1 or Text6 pass
+// for this query's results.
+TEST_F(QueryRunTest, VerdictsComeOnlyFromWhatThisRunCut) {
+    serveSite(pageRankPage("3", "PR可能是劫持的", hijackLink(kDomain, "thief")));
+    run();
+    ASSERT_EQ(controls.caption(ResultLabel::Label9), "首页第一");
+
+    // Second query: the search page has no first result and the lookup page no remark.
+    transport.serve(kAllUrl, countPage("10"));
+    transport.serve(kPageRankUrl, "<html>cn/pagerank4.gif</html>");
+    transport.requests.clear();
+    run();
+
+    EXPECT_EQ(controls.text(TextBox::Text1), testing::firstResultBlock(kDomain, "2026-12-5"));
+    EXPECT_EQ(controls.text(TextBox::Text6), "PR可能是劫持的");
+    EXPECT_EQ(controls.caption(ResultLabel::Label11), "查询中.");
+    EXPECT_EQ(controls.caption(ResultLabel::Label9), "查询中.");
+    EXPECT_EQ(controls.caption(ResultLabel::Label1), "4");
+    EXPECT_EQ(controls.caption(ResultLabel::Label2), "查询中.");
+    EXPECT_EQ(transport.requests.size(), 7u) << "no third lookup without this run's remark";
+}
+
+TEST_F(QueryRunTest, BlockWithoutLinkHostLeavesTheHomePageVerdictOpen) {
+    transport.serve(kAllUrl, R"(<table id="1">no link here百度快照</a>)");
+    run();
+
+    EXPECT_EQ(controls.text(TextBox::Text1), ">no link here");
+    EXPECT_EQ(controls.text(TextBox::Text6), "Text6");
+    EXPECT_EQ(controls.caption(ResultLabel::Label9), "查询中.");
+}
+
+TEST_F(QueryRunTest, UnreachableServicesCostOneMessageEachAndTheDomainIsStillSaved) {
+    run();
+
+    ASSERT_EQ(messages.shown.size(), 7u);
+    for (std::size_t i = 0; i < messages.shown.size(); ++i) {
+        EXPECT_EQ(messages.shown[i], (testing::ShownMessage{"无法连接服务器", transport.requests[i]}));
+    }
+    for (const ResultLabel label : kResultLabels) {
+        EXPECT_EQ(controls.caption(label), "查询中.");
+    }
+    EXPECT_EQ(controls.text(TextBox::Text1), "Text1");
+    EXPECT_EQ(controls.text(TextBox::Text6), "Text6");
+    EXPECT_EQ(savedDomain(), kDomain);
+}
+
+TEST_F(QueryRunTest, OneFailingFetchLeavesOnlyItsOwnLabelOpen) {
+    serveSite(pageRankPage("3", "ok"));
+    transport.script(kMonthUrl, {std::nullopt});
+    run();
+
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(controls.caption(ResultLabel::Label12), "查询中.");
+    EXPECT_EQ(controls.caption(ResultLabel::Label4), "12");
+    EXPECT_EQ(controls.caption(ResultLabel::Label13), "10,000");
+}
+
+TEST_F(QueryRunTest, DomainIsEncodedInUrlsButSavedAsTyped) {
+    const std::string typed = " a b&lm=1#x/中";
+    controls.setText(TextBox::Text3, typed);
+    run();
+
+    const std::string encoded = "%20a%20b%26lm%3D1%23x/%E4%B8%AD";
+    EXPECT_EQ(transport.requests.front(), "http://www.baidu.com/s?wd=site%3A" + encoded + "&lm=1");
+    EXPECT_EQ(transport.requests.back(), "http://pr.quarnel.example/querypr.asp?url=" + encoded);
+    EXPECT_EQ(savedDomain(), typed);
+}
+
+TEST_F(QueryRunTest, EmptyDomainIsQueriedAndSavedAsAnEmptyLine) {
+    controls.setText(TextBox::Text3, "");
+    run();
+
+    EXPECT_EQ(transport.requests.front(), "http://www.baidu.com/s?wd=site%3A&lm=1");
+    EXPECT_EQ(transport.requests[3], "http://www.baidu.com/s?wd=site%3A");
+    EXPECT_TRUE(std::filesystem::exists(lastDomain.path()));
+    EXPECT_EQ(savedDomain(), "");
+}
+
+TEST_F(QueryRunTest, DomainIsSavedOnlyAfterTheLastFetch) {
+    serveSite(pageRankPage("3", "ok"));
+    std::size_t fetchesWithFileSaved = 0;
+    transport.onRequest = [&](const std::string&) {
+        fetchesWithFileSaved += std::filesystem::exists(lastDomain.path());
+    };
+    run();
+
+    EXPECT_EQ(fetchesWithFileSaved, 0u);
+    EXPECT_EQ(savedDomain(), kDomain);
+}
+
+// Controls that fail on some operations, as a window may when a control is gone.
+class BrokenControls final : public ControlModel {
+public:
+    std::string caption(ResultLabel label) const override { return inner.caption(label); }
+    void setCaption(ResultLabel label, const std::string& caption) override {
+        if (label == ResultLabel::Label4) {
+            throw std::runtime_error("Label4 is gone");
+        }
+        inner.setCaption(label, caption);
+    }
+    std::string text(TextBox box) const override { return inner.text(box); }
+    void setText(TextBox box, const std::string& text) override { inner.setText(box, text); }
+    void setTimerInterval(int) override { throw std::runtime_error("no timer"); }
+    void setTimerEnabled(bool enabled) override { inner.setTimerEnabled(enabled); }
+    void submitCheckPage() override { throw std::runtime_error("no document"); }
+
+    MemoryControlModel inner;
+};
+
+class ThrowingFetcher final : public PageFetcher {
+public:
+    explicit ThrowingFetcher(PageFetcher& inner) : inner_(inner) {}
+    std::string getHTTPPage(const std::string& url) override {
+        if (url == kWeekUrl) {
+            throw std::runtime_error("fetch blew up");
+        }
+        return inner_.getHTTPPage(url);
+    }
+
+private:
+    PageFetcher& inner_;
+};
+
+TEST_F(QueryRunTest, FailingStatementsAreSkippedAndTheRunGoesOn) {
+    serveSite(pageRankPage("3", "ok"));
+    BrokenControls broken;
+    broken.setText(TextBox::Text3, kDomain);
+    ThrowingFetcher throwing(fetcher);
+    QueryRun(broken, throwing, &lastDomain).run();
+
+    EXPECT_EQ(broken.inner.caption(ResultLabel::Label4), "等待查询");
+    EXPECT_EQ(broken.inner.caption(ResultLabel::Label5), "查询中.");
+    EXPECT_EQ(broken.inner.caption(ResultLabel::Label12), "6,789");
+    EXPECT_EQ(broken.inner.caption(ResultLabel::Label2), "pr真实");
+    EXPECT_TRUE(broken.inner.timerEnabled());
+    EXPECT_EQ(savedDomain(), kDomain);
+}
+
+}  // namespace
+}  // namespace quarnel
