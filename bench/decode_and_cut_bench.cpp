@@ -25,11 +25,13 @@ std::string samplePage(std::size_t size) {
         "href=\"http://example.com/\">首页</a><font>example.com/ 2026-12-5  </font>百度快照</a>"
         "<img src='http://pr.example.cn/pagerank5.gif' border=0></span><br>PR可能被劫持<br>"
         "劫持<a href=\"http://example.com\" target=_blank>thief.cn</a></html>";
+    const std::string gbkFiller = fakeweb::toGbk(filler);
+    const std::string gbkTail = fakeweb::toGbk(tail);
     std::string page;
-    while (page.size() + filler.size() + tail.size() < size) {
-        page += filler;
+    while (page.size() + gbkFiller.size() + gbkTail.size() <= size) {
+        page += gbkFiller;
     }
-    return fakeweb::toGbk(page + tail);
+    return page + gbkTail;
 }
 
 class DecodingFetcher final : public PageFetcher {

@@ -70,7 +70,7 @@ RequestHead parseRequestHead(std::string_view head) {
         const auto pathStart = std::min(target.find('/'), target.find('?'));
         request.host = withoutPort(target.substr(0, pathStart));
         const std::string_view rest = pathStart == std::string_view::npos ? "" : target.substr(pathStart);
-        request.target = rest.starts_with('/') ? std::string(rest) : "/" + std::string(rest);
+        request.target = rest.starts_with('/') ? std::string(rest) : std::string("/").append(rest);
     }
     if (request.host.empty()) {
         request.target.clear();
