@@ -10,4 +10,7 @@ inline constexpr std::string_view kPageRank = "pr.quarnel.example";
 inline constexpr std::string_view kMakerSite = "www.quarnel.example";
 inline constexpr std::string_view kCheckSite = "check.quarnel.example";
 
+// How the maker is reached, as the window's title tells it.
+inline constexpr std::string_view kContactNumber = "010-0000-0000";
+
 }  // namespace quarnel::hosts

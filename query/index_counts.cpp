@@ -1,8 +1,9 @@
 #include "query/index_counts.h"
 
 #include "fetch/service_urls.h"
+#include "query/fetch_page.h"
 #include "query/marker_extraction.h"
-#include "query/resume_next.h"
+#include "shell/resume_next.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 #include "query/first_result_checks.h"
 #include "query/index_counts.h"
 #include "query/pagerank_check.h"
-#include "query/resume_next.h"
+#include "shell/resume_next.h"
 
 namespace quarnel {
 

@@ -17,6 +17,9 @@ inline constexpr std::array<ResultLabel, 8> kResultLabels = {
 // Text3 is the domain box; Text1 and Text6 are the query run's working store.
 enum class TextBox { Text1, Text3, Text6 };
 
+// The check panel and the banner panel; the spare panel WebBrowser3 is never addressed.
+enum class BrowserPanel { WebBrowser1, WebBrowser2 };
+
 inline constexpr const char* kAwaitingQuery = "等待查询";
 inline constexpr const char* kQuerying = "查询中.";
 inline constexpr const char* kInitialText1 = "Text1";
@@ -39,6 +42,9 @@ public:
     // Timer1: it ticks only while enabled with a non-zero interval.
     virtual void setTimerInterval(int milliseconds) = 0;
     virtual void setTimerEnabled(bool enabled) = 0;
+
+    // Starts loading `url` in the panel and returns at once.
+    virtual void navigate(BrowserPanel panel, const std::string& url) = 0;
 
     // WebBrowser1: clicks the first element named "submit" of its document, if there is one.
     virtual void submitCheckPage() = 0;

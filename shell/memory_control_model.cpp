@@ -36,6 +36,10 @@ void MemoryControlModel::setTimerEnabled(bool enabled) {
     timerEnabled_ = enabled;
 }
 
+void MemoryControlModel::navigate(BrowserPanel panel, const std::string& url) {
+    navigations_[static_cast<std::size_t>(panel)].push_back(url);
+}
+
 void MemoryControlModel::submitCheckPage() {
     ++submitCount_;
 }

@@ -3,6 +3,7 @@
 #include "shell/control_model.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace quarnel {
 
@@ -17,6 +18,7 @@ public:
     void setText(TextBox box, const std::string& text) override;
     void setTimerInterval(int milliseconds) override;
     void setTimerEnabled(bool enabled) override;
+    void navigate(BrowserPanel panel, const std::string& url) override;
     void submitCheckPage() override;
 
     // How often a label's caption has been set since start.
@@ -24,6 +26,10 @@ public:
     int timerInterval() const { return timerInterval_; }
     bool timerEnabled() const { return timerEnabled_; }
     std::size_t submitCount() const { return submitCount_; }
+    // The URLs a panel was pointed at, in order.
+    const std::vector<std::string>& navigations(BrowserPanel panel) const {
+        return navigations_[static_cast<std::size_t>(panel)];
+    }
 
 private:
     struct Caption {
@@ -36,6 +42,7 @@ private:
     int timerInterval_ = 0;
     bool timerEnabled_ = true;
     std::size_t submitCount_ = 0;
+    std::array<std::vector<std::string>, 2> navigations_;
 };
 
 }  // namespace quarnel

@@ -222,6 +222,7 @@ public:
     void setText(TextBox box, const std::string& text) override { inner.setText(box, text); }
     void setTimerInterval(int) override { throw std::runtime_error("no timer"); }
     void setTimerEnabled(bool enabled) override { inner.setTimerEnabled(enabled); }
+    void navigate(BrowserPanel panel, const std::string& url) override { inner.navigate(panel, url); }
     void submitCheckPage() override { throw std::runtime_error("no document"); }
 
     MemoryControlModel inner;
