@@ -1,5 +1,6 @@
 #include "tools/fake-web/fake_web_server.h"
 #include "tools/fake-web/request_head.h"
+#include "tools/fake-web/route_match.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,25 @@
 
 namespace fakeweb {
 namespace {
+
+TEST(FindRouteTest, StarsMatchAnyRunOfCharacters) {
+    const std::vector<Route> routes = {
+        {.host = "www.baidu.com", .target = "/s?wd=site%3A*&lm=30"},
+        {.host = "www.baidu.com", .target = "/s?wd=site%3A*&lm=*"},
+        {.host = "*", .target = "/exact"},
+    };
+    const std::pair<std::string, const Route*> cases[] = {
+        {"/s?wd=site%3Aa.cn&lm=30", &routes[0]},
+        {"/s?wd=site%3A&lm=30", &routes[0]},
+        {"/s?wd=site%3Aa&lm=30.cn&lm=7", &routes[1]},
+        {"/s?wd=site%3Aa.cn", nullptr},
+        {"/exact", &routes[2]},
+        {"/exact/", nullptr},
+    };
+    for (const auto& [target, expected] : cases) {
+        EXPECT_EQ(findRoute(routes, "WWW.baidu.com", target), expected) << target;
+    }
+}
 
 TEST(RequestHeadTest, TellsHostAndTargetForOriginAndProxyForms) {
     struct Case {

@@ -16,8 +16,8 @@ enum class Reply { Body, Drop, Stall, Redirect, EndlessChunked };
 // without -Wmissing-field-initializers firing.
 struct Route {
     std::string host{};  // exact host name (case-insensitive), or "*" for any host
-    std::string
-        target{};  // path plus optional "?query", byte for byte; a trailing '*' matches a prefix, "*" alone anything
+    // Path plus optional "?query", byte for byte; a '*' anywhere matches any run of characters.
+    std::string target{};
     Reply reply = Reply::Body;
     int status = 200;
     std::string body{};      // Body: sent as it is

@@ -12,11 +12,31 @@ bool hostMatches(std::string_view pattern, std::string_view host) {
            });
 }
 
+// '*' stands for any run of characters, wherever it is in the pattern.
 bool targetMatches(std::string_view pattern, std::string_view target) {
-    if (pattern.ends_with('*')) {
-        return target.starts_with(pattern.substr(0, pattern.size() - 1));
+    constexpr auto kNone = std::string_view::npos;
+    std::size_t p = 0;
+    std::size_t t = 0;
+    std::size_t star = kNone;
+    std::size_t starTarget = 0;
+    while (t < target.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            starTarget = t;
+        } else if (p < pattern.size() && pattern[p] == target[t]) {
+            ++p;
+            ++t;
+        } else if (star != kNone) {
+            p = star + 1;
+            t = ++starTarget;
+        } else {
+            return false;
+        }
     }
-    return pattern == target;
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
 }
 
 }  // namespace
