@@ -1,0 +1,19 @@
+#pragma once
+
+#include "fetch/http_transport.h"
+
+namespace quarnel {
+
+// Moves a request off the window's thread. The caller still waits for the answer,
+// in a local event loop that keeps painting and timers going meanwhile.
+class BackgroundTransport final : public HttpTransport {
+public:
+    explicit BackgroundTransport(HttpTransport& inner);
+
+    std::optional<std::string> fetchBody(const std::string& url) override;
+
+private:
+    HttpTransport& inner_;
+};
+
+}  // namespace quarnel

@@ -1,0 +1,325 @@
+#include "shell/window/form1.h"
+
+#include "assets/window_pictures.h"
+#include "fetch/service_hosts.h"
+#include "panels/web_panel.h"
+#include "query/query_run.h"
+#include "shell/resume_next.h"
+#include "shell/start_up.h"
+#include "shell/window/caption_label.h"
+#include "shell/window/clickable_label.h"
+#include "shell/window/domain_box.h"
+#include "shell/window/form1_layout.h"
+#include "shell/window/song_font.h"
+#include "shell/window/user_input_blocker.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWebEngineProfile>
+
+#include <algorithm>
+#include <cstdlib>
+#include <tuple>
+#include <vector>
+
+namespace quarnel {
+namespace {
+
+const QColor kYellow(255, 255, 0);
+const QColor kWhite(255, 255, 255);
+const QColor kGrey(128, 128, 128);
+const QColor kLightGrey(192, 192, 192);
+const QString kRetryHint = QStringLiteral("如果没有查询结果，请重新查询");
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void setTextColour(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget.setPalette(palette);
+}
+
+CaptionLabel* createLabel(QWidget* parent, const char* name, const QString& caption, const QFont& font) {
+    auto* label = new CaptionLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    // Captions come from fetched pages: markup in them is text to show, never to render.
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel* createPicture(QWidget* parent, const char* name, const QPixmap& pixmap, const QString& toolTip = {}) {
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(QString::fromLatin1(name));
+    picture->setPixmap(pixmap);
+    picture->setToolTip(toolTip);
+    return picture;
+}
+
+QLineEdit* createTextBox(QWidget* parent, const char* name, const QString& text, const QFont& font) {
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setFont(font);
+    return box;
+}
+
+QGroupBox* createFrame(QWidget* parent, const char* name) {
+    auto* frame = new QGroupBox(QString::fromLatin1(name), parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    return frame;
+}
+
+}  // namespace
+
+Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener)
+    : transport_(transport),
+      messageBox_(*this),
+      fetcher_(transport_, messageBox_),
+      lastDomain_(lastDomain),
+      urlOpener_(urlOpener),
+      profile_(new QWebEngineProfile(this)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
+                   fromUtf8(hosts::kContactNumber));
+    setWindowIcon(windowIcon());
+    setFont(songFont(9));
+    setFixedSize(kForm1ClientSize);
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    createControls();
+    placeControls();
+    connectEvents();
+}
+
+void Form1::createControls() {
+    const QFont bold9 = songFont(9, true);
+    const QFont bold10 = songFont(10.5, true);
+    const QString awaiting = QString::fromUtf8(kAwaitingQuery);
+
+    const QPixmap background = backgroundPicture();
+    createPicture(this, "Image2", background, kRetryHint);
+    createPicture(this, "Image13", background, kRetryHint);
+    createPicture(this, "Image40", pageRankBarPicture());
+    auto* image1 = new ClickableLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setPixmap(badgePicture());
+    image1->setToolTip(QStringLiteral("进入友情链接交换页面"));
+    image1->setCursor(Qt::WhatsThisCursor);
+    connect(image1, &ClickableLabel::clicked, this, [this] { openLink(SearchLink::Image1); });
+
+    createLabel(this, "Label3", QStringLiteral("http://"), songFont(12, true));
+    auto* label21 = createLabel(this, "Label21", QStringLiteral("最后一次查询 网址将保存！"), songFont(9));
+    label21->setWordWrap(true);
+    setTextColour(*label21, kLightGrey);
+
+    struct StaticLabel {
+        const char* name;
+        const char* caption;
+        QFont font;
+        QColor colour;
+    };
+    for (const StaticLabel& label : {
+             StaticLabel{"Label20", "输入的字母小写，否则查询不完整", songFont(9), kGrey},
+             StaticLabel{"Label6", "网站PR：", bold10, kWhite},
+             StaticLabel{"Label10", "PR是否劫持：", bold10, kWhite},
+             StaticLabel{"Label7", "百度：| 今日收录 | 一星期收录 | 一月收录 | 所有日收录 | 百度快照 | site:首页 |",
+                         bold9, kWhite},
+             StaticLabel{"Label14", "查看：| ", bold9, kWhite},
+         }) {
+        CaptionLabel* created = createLabel(this, label.name, QString::fromUtf8(label.caption), label.font);
+        setTextColour(*created, label.colour);
+        autoSized_.push_back(created);
+    }
+
+    struct ResultPlace {
+        ResultLabel label;
+        const char* name;
+        bool largeFont;
+    };
+    for (const ResultPlace& place :
+         {ResultPlace{ResultLabel::Label1, "Label1", true}, ResultPlace{ResultLabel::Label2, "Label2", true},
+          ResultPlace{ResultLabel::Label4, "Label4", false}, ResultPlace{ResultLabel::Label5, "Label5", false},
+          ResultPlace{ResultLabel::Label9, "Label9", false}, ResultPlace{ResultLabel::Label11, "Label11", false},
+          ResultPlace{ResultLabel::Label12, "Label12", false}, ResultPlace{ResultLabel::Label13, "Label13", false}}) {
+        CaptionLabel* label = createLabel(this, place.name, awaiting, place.largeFont ? bold10 : bold9);
+        label->setAlignment(place.largeFont ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        setTextColour(*label, kYellow);
+        resultLabels_[static_cast<std::size_t>(place.label)] = label;
+        autoSized_.push_back(label);
+    }
+    connect(resultLabels_[static_cast<std::size_t>(ResultLabel::Label4)], &ClickableLabel::clicked, this,
+            [this] { openLink(SearchLink::Label4); });
+
+    for (const auto& [link, name, toolTip] : {std::tuple{SearchLink::Label8, "Label8", "查看一天收录"},
+                                              std::tuple{SearchLink::Label15, "Label15", "查看一星期收录"},
+                                              std::tuple{SearchLink::Label16, "Label16", "查看一月收录"},
+                                              std::tuple{SearchLink::Label17, "Label17", "查看所有日收录"},
+                                              std::tuple{SearchLink::Label18, "Label18", "查看快照"},
+                                              std::tuple{SearchLink::Label19, "Label19", "查看首页"}}) {
+        connect(createSearchLink(name, toolTip), &ClickableLabel::clicked, this, [this, link] { openLink(link); });
+    }
+
+    text1_ = createTextBox(this, "Text1", QString::fromUtf8(kInitialText1), songFont(9));
+    text6_ = createTextBox(this, "Text6", QString::fromUtf8(kInitialText6), songFont(9));
+    text3_ = new DomainBox(fromUtf8(hosts::kMakerSite), this);
+    text3_->setObjectName(QStringLiteral("Text3"));
+    text3_->setFont(songFont(10.5));
+
+    command1_ = new QPushButton(QStringLiteral("确  认"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setFont(bold9);
+    command1_->setAutoDefault(false);
+
+    QGroupBox* frame1 = createFrame(this, "Frame1");
+    QGroupBox* frame2 = createFrame(this, "Frame2");
+    webBrowser1_ = new WebPanel(profile_, frame1);
+    webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
+    webBrowser2_ = new WebPanel(profile_, frame2);
+    webBrowser2_->setObjectName(QStringLiteral("WebBrowser2"));
+    auto* webBrowser3 = new WebPanel(profile_, this);
+    webBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
+}
+
+ClickableLabel* Form1::createSearchLink(const char* name, const char* toolTip) {
+    auto* link = new ClickableLabel(this);
+    link->setObjectName(QString::fromLatin1(name));
+    link->setToolTip(QString::fromUtf8(toolTip));
+    link->setCursor(Qt::WhatsThisCursor);
+    return link;
+}
+
+void Form1::placeControls() {
+    std::vector<std::pair<int, QWidget*>> focusOrder;
+    // The table lists the frontmost control first; raising from the back leaves it on top.
+    const auto layout = form1Layout();
+    for (auto place = layout.rbegin(); place != layout.rend(); ++place) {
+        auto* widget = findChild<QWidget*>(QString::fromLatin1(place->name.data(), place->name.size()));
+        if (widget == nullptr) {
+            continue;  // Timer1 has no place on the screen
+        }
+        widget->setGeometry(place->pixelRect());
+        widget->raise();
+        if (place->tabIndex && widget->focusPolicy() != Qt::NoFocus) {
+            focusOrder.emplace_back(*place->tabIndex, widget);
+        }
+    }
+    // Auto-sized labels keep their left and top edges and take the size of their caption.
+    for (QLabel* label : autoSized_) {
+        label->adjustSize();
+    }
+    std::sort(focusOrder.begin(), focusOrder.end());
+    for (std::size_t i = 1; i < focusOrder.size(); ++i) {
+        setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+    }
+    command1_->setFocus();
+}
+
+void Form1::connectEvents() {
+    connect(command1_, &QPushButton::clicked, this, &Form1::runQuery);
+    connect(text3_, &DomainBox::clicked, this, &Form1::startFillTimer);
+    connect(&timer1_, &QTimer::timeout, this, &Form1::fillCheckPage);
+}
+
+void Form1::load() {
+    runStartUp(*this, lastDomain_);
+}
+
+void Form1::runQuery() {
+    if (queryInProgress_) {
+        return;
+    }
+    queryInProgress_ = true;
+    {
+        const UserInputBlocker blocker(*this);
+        QueryRun(*this, fetcher_, &lastDomain_).run();
+    }
+    queryInProgress_ = false;
+}
+
+void Form1::startFillTimer() {
+    resumeNext([&] { setTimerInterval(kFillTickMilliseconds); });
+    resumeNext([&] { setTimerEnabled(true); });
+}
+
+void Form1::fillCheckPage() {
+    resumeNext([&] { webBrowser1_->fillUrlField(text3_->text()); });
+}
+
+void Form1::openLink(SearchLink link) {
+    urlOpener_.open(searchLinkUrl(link, text(TextBox::Text3)));
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // A query cut short by closing the window ends the program at once: its results
+    // are gone with the window, and the domain is not remembered.
+    if (queryInProgress_) {
+        std::_Exit(EXIT_SUCCESS);
+    }
+    QWidget::closeEvent(event);
+}
+
+std::string Form1::caption(ResultLabel label) const {
+    return resultLabels_[static_cast<std::size_t>(label)]->text().toStdString();
+}
+
+void Form1::setCaption(ResultLabel label, const std::string& caption) {
+    CaptionLabel* target = resultLabels_[static_cast<std::size_t>(label)];
+    target->setText(QString::fromStdString(caption));
+    target->adjustSize();
+}
+
+std::string Form1::text(TextBox box) const {
+    switch (box) {
+        case TextBox::Text1:
+            return text1_->text().toStdString();
+        case TextBox::Text3:
+            return text3_->text().toStdString();
+        case TextBox::Text6:
+            return text6_->text().toStdString();
+    }
+    return {};
+}
+
+void Form1::setText(TextBox box, const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    switch (box) {
+        case TextBox::Text1:
+            return text1_->setText(value);
+        case TextBox::Text3:
+            return text3_->setText(value);
+        case TextBox::Text6:
+            return text6_->setText(value);
+    }
+}
+
+void Form1::setTimerInterval(int milliseconds) {
+    timer1Interval_ = milliseconds;
+    updateTimer1();
+}
+
+void Form1::setTimerEnabled(bool enabled) {
+    timer1Enabled_ = enabled;
+    updateTimer1();
+}
+
+void Form1::updateTimer1() {
+    if (!timer1Enabled_ || timer1Interval_ <= 0) {
+        timer1_.stop();
+    } else if (!timer1_.isActive() || timer1_.interval() != timer1Interval_) {
+        timer1_.start(timer1Interval_);
+    }
+}
+
+void Form1::navigate(BrowserPanel panel, const std::string& url) {
+    (panel == BrowserPanel::WebBrowser1 ? webBrowser1_ : webBrowser2_)->navigate(url);
+}
+
+void Form1::submitCheckPage() {
+    webBrowser1_->clickSubmit();
+}
+
+}  // namespace quarnel

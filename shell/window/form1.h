@@ -1,0 +1,86 @@
+#pragma once
+
+#include "fetch/http_page_fetcher.h"
+#include "panels/search_links.h"
+#include "panels/url_opener.h"
+#include "shell/control_model.h"
+#include "shell/last_domain_file.h"
+#include "shell/window/background_transport.h"
+#include "shell/window/window_message_box.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWebEngineProfile;
+
+namespace quarnel {
+
+class CaptionLabel;
+class ClickableLabel;
+class DomainBox;
+class WebPanel;
+
+// The one window of the program, with all its controls. The logic reaches the
+// controls through the control model; the window adds what a person sees and clicks.
+class Form1 final : public QWidget, public ControlModel {
+    Q_OBJECT
+public:
+    Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener);
+
+    // The Load event: panels to their pages, the remembered domain into Text3.
+    void load();
+
+    std::string caption(ResultLabel label) const override;
+    void setCaption(ResultLabel label, const std::string& caption) override;
+    std::string text(TextBox box) const override;
+    void setText(TextBox box, const std::string& text) override;
+    void setTimerInterval(int milliseconds) override;
+    void setTimerEnabled(bool enabled) override;
+    void navigate(BrowserPanel panel, const std::string& url) override;
+    void submitCheckPage() override;
+
+    bool queryInProgress() const { return queryInProgress_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    void connectEvents();
+    ClickableLabel* createSearchLink(const char* name, const char* toolTip);
+
+    void runQuery();
+    void startFillTimer();
+    void fillCheckPage();
+    void openLink(SearchLink link);
+    void updateTimer1();
+
+    BackgroundTransport transport_;
+    WindowMessageBox messageBox_;
+    HttpPageFetcher fetcher_;
+    const LastDomainFile& lastDomain_;
+    UrlOpener& urlOpener_;
+    QWebEngineProfile* profile_;
+
+    std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
+    std::vector<QLabel*> autoSized_;
+    QLineEdit* text1_ = nullptr;
+    DomainBox* text3_ = nullptr;
+    QLineEdit* text6_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    WebPanel* webBrowser1_ = nullptr;
+    WebPanel* webBrowser2_ = nullptr;
+    QTimer timer1_;
+    int timer1Interval_ = 0;
+    bool timer1Enabled_ = true;
+    bool queryInProgress_ = false;
+};
+
+}  // namespace quarnel
