@@ -19,6 +19,7 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What every build of the project needs.
+# What every build of the project needs: the logic, the window and the tests.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libcurl4-openssl-dev nlohmann-json3-dev
-                libgtest-dev libgmock-dev ca-certificates)
+                libgtest-dev libgmock-dev ca-certificates qt6-base-dev qt6-webengine-dev
+                libgl-dev fonts-noto-cjk)
