@@ -2,6 +2,7 @@
 
 #include "tools/fake-web/route_match.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -115,6 +116,12 @@ void sendPlain(int fd, int status, std::string_view text) {
     sendBody(fd, status, "text/plain", text, false);
 }
 
+// Sits on the request for `delay`, cut short when the peer or stop() closes the connection.
+void waitOrHangUp(int fd, std::chrono::milliseconds delay) {
+    pollfd watched{fd, POLLIN, 0};
+    ::poll(&watched, 1, static_cast<int>(delay.count()));
+}
+
 // Holds the connection open without a byte sent, until the peer or stop() closes it.
 void stall(int fd) {
     char buffer[4096];
@@ -163,6 +170,9 @@ void serveExchange(int fd, const std::vector<Route>& routes, const std::function
     const Route* route = findRoute(routes, request.host, request.target);
     if (route == nullptr) {
         return sendBody(fd, 404, "text/plain", "no route\n", headOnly);
+    }
+    if (route->delay.count() > 0) {
+        waitOrHangUp(fd, route->delay);
     }
     switch (route->reply) {
         case Reply::Body:

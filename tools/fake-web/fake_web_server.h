@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -23,6 +24,7 @@ struct Route {
     std::string body{};      // Body: sent as it is
     std::string location{};  // Redirect: value of the Location header
     std::string contentType = "text/html; charset=gb2312";
+    std::chrono::milliseconds delay{0};  // how long a slow service thinks before it answers
 };
 
 // Loopback HTTP/1.1 server that also answers absolute-form (proxy) requests,
