@@ -1,5 +1,6 @@
 #include "panels/web_panel.h"
 
+#include <QChildEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
@@ -50,6 +51,23 @@ void WebPanel::navigate(const std::string& url) {
 
 void WebPanel::fillUrlField(const QString& text) {
     runInOwnWorld(page(), QString::fromLatin1(kFillScript) + '(' + scriptLiteral(text) + ");");
+}
+
+QWidget* WebPanel::keyboardTarget() {
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->focusPolicy() != Qt::NoFocus) {
+            return child;
+        }
+    }
+    return this;
+}
+
+void WebPanel::childEvent(QChildEvent* event) {
+    QWebEngineView::childEvent(event);
+    // The page's widget arrives some time after the panel; once polished it is whole.
+    if (event->type() == QEvent::ChildPolished && event->child()->isWidgetType()) {
+        emit pageViewCreated();
+    }
 }
 
 void WebPanel::clickSubmit() {

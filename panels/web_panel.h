@@ -24,6 +24,17 @@ public:
 
     // Clicks the first element named "submit", if there is one.
     void clickSubmit();
+
+    // The widget that takes the keyboard for the panel: the one showing the page, once
+    // the panel has created it.
+    QWidget* keyboardTarget();
+
+signals:
+    // The widget that shows the page exists now.
+    void pageViewCreated();
+
+protected:
+    void childEvent(QChildEvent* event) override;
 };
 
 }  // namespace quarnel

@@ -81,12 +81,11 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       messageBox_(*this),
       fetcher_(transport_, messageBox_),
       lastDomain_(lastDomain),
-      urlOpener_(urlOpener),
-      profile_(new QWebEngineProfile(this)) {
+      urlOpener_(urlOpener) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
                    fromUtf8(hosts::kContactNumber));
-    setWindowIcon(windowIcon());
+    setWindowIcon(quarnel::windowIcon());
     setFont(songFont(9));
     setFixedSize(kForm1ClientSize);
     timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -176,11 +175,13 @@ void Form1::createControls() {
 
     QGroupBox* frame1 = createFrame(this, "Frame1");
     QGroupBox* frame2 = createFrame(this, "Frame2");
-    webBrowser1_ = new WebPanel(profile_, frame1);
+    // Qt's default profile keeps nothing on disk and outlives every page.
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    webBrowser1_ = new WebPanel(profile, frame1);
     webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-    webBrowser2_ = new WebPanel(profile_, frame2);
+    webBrowser2_ = new WebPanel(profile, frame2);
     webBrowser2_->setObjectName(QStringLiteral("WebBrowser2"));
-    auto* webBrowser3 = new WebPanel(profile_, this);
+    auto* webBrowser3 = new WebPanel(profile, this);
     webBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
 }
 
@@ -203,25 +204,42 @@ void Form1::placeControls() {
         }
         widget->setGeometry(place->pixelRect());
         widget->raise();
-        if (place->tabIndex && widget->focusPolicy() != Qt::NoFocus) {
+        // A web panel passes its focus on to the page inside, which it creates only later.
+        const bool takesFocus = widget->focusPolicy() != Qt::NoFocus || qobject_cast<WebPanel*>(widget) != nullptr;
+        if (place->tabIndex && takesFocus) {
             focusOrder.emplace_back(*place->tabIndex, widget);
         }
     }
     // Auto-sized labels keep their left and top edges and take the size of their caption.
-    for (QLabel* label : autoSized_) {
+    for (CaptionLabel* label : autoSized_) {
         label->adjustSize();
     }
     std::sort(focusOrder.begin(), focusOrder.end());
-    for (std::size_t i = 1; i < focusOrder.size(); ++i) {
-        setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+    for (const auto& [tabIndex, widget] : focusOrder) {
+        tabOrder_.push_back(widget);
     }
+    chainFocus();
     command1_->setFocus();
+}
+
+void Form1::chainFocus() {
+    // A web panel is reached through the widget it creates for its page.
+    const auto stop = [](QWidget* widget) {
+        auto* panel = qobject_cast<WebPanel*>(widget);
+        return panel != nullptr ? panel->keyboardTarget() : widget;
+    };
+    for (std::size_t i = 1; i < tabOrder_.size(); ++i) {
+        setTabOrder(stop(tabOrder_[i - 1]), stop(tabOrder_[i]));
+    }
 }
 
 void Form1::connectEvents() {
     connect(command1_, &QPushButton::clicked, this, &Form1::runQuery);
     connect(text3_, &DomainBox::clicked, this, &Form1::startFillTimer);
     connect(&timer1_, &QTimer::timeout, this, &Form1::fillCheckPage);
+    for (WebPanel* panel : findChildren<WebPanel*>()) {
+        connect(panel, &WebPanel::pageViewCreated, this, &Form1::chainFocus);
+    }
 }
 
 void Form1::load() {

@@ -17,7 +17,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QWebEngineProfile;
 
 namespace quarnel {
 
@@ -53,6 +52,7 @@ protected:
 private:
     void createControls();
     void placeControls();
+    void chainFocus();
     void connectEvents();
     ClickableLabel* createSearchLink(const char* name, const char* toolTip);
 
@@ -67,17 +67,17 @@ private:
     HttpPageFetcher fetcher_;
     const LastDomainFile& lastDomain_;
     UrlOpener& urlOpener_;
-    QWebEngineProfile* profile_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
-    std::vector<QLabel*> autoSized_;
+    std::vector<CaptionLabel*> autoSized_;
+    std::vector<QWidget*> tabOrder_;  // the controls that take the keyboard, in tab order
     QLineEdit* text1_ = nullptr;
     DomainBox* text3_ = nullptr;
     QLineEdit* text6_ = nullptr;
     QPushButton* command1_ = nullptr;
     WebPanel* webBrowser1_ = nullptr;
     WebPanel* webBrowser2_ = nullptr;
-    QTimer timer1_;
+    QTimer timer1_{this};
     int timer1Interval_ = 0;
     bool timer1Enabled_ = true;
     bool queryInProgress_ = false;
