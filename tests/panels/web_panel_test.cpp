@@ -1,4 +1,5 @@
 #include "panels/web_panel.h"
+#include "tests/support/proxied_stand_in.h"
 #include "tools/fake-web/fake_web_server.h"
 
 #include <QApplication>
@@ -62,17 +63,7 @@ std::vector<fakeweb::Route> routes() {
     };
 }
 
-// Chromium takes its proxy from the environment when Qt WebEngine starts, so the stand-in
-// has to be listening, and http_proxy set, before QApplication exists.
-struct StandIn {
-    fakeweb::Server server{routes()};
-    StandIn() {
-        server.start();
-        qputenv("http_proxy", QByteArray::fromStdString(server.proxyUrl()));
-        qputenv("no_proxy", "");
-    }
-};
-StandIn standIn;
+testing::ProxiedStandIn standIn{routes()};
 
 std::vector<std::string> requestLog() {
     return standIn.server.requestLog();
