@@ -95,10 +95,13 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
 }
 
 void Form1::createControls() {
-    const QFont bold9 = songFont(9, true);
-    const QFont bold10 = songFont(10.5, true);
-    const QString awaiting = QString::fromUtf8(kAwaitingQuery);
+    createPictures();
+    createLabels();
+    createInputs();
+    createPanels();
+}
 
+void Form1::createPictures() {
     const QPixmap background = backgroundPicture();
     createPicture(this, "Image2", background, kRetryHint);
     createPicture(this, "Image13", background, kRetryHint);
@@ -109,6 +112,11 @@ void Form1::createControls() {
     image1->setToolTip(QStringLiteral("进入友情链接交换页面"));
     image1->setCursor(Qt::WhatsThisCursor);
     connect(image1, &ClickableLabel::clicked, this, [this] { openLink(SearchLink::Image1); });
+}
+
+void Form1::createLabels() {
+    const QFont bold9 = songFont(9, true);
+    const QFont bold10 = songFont(10.5, true);
 
     createLabel(this, "Label3", QStringLiteral("http://"), songFont(12, true));
     auto* label21 = createLabel(this, "Label21", QStringLiteral("最后一次查询 网址将保存！"), songFont(9));
@@ -144,14 +152,14 @@ void Form1::createControls() {
           ResultPlace{ResultLabel::Label4, "Label4", false}, ResultPlace{ResultLabel::Label5, "Label5", false},
           ResultPlace{ResultLabel::Label9, "Label9", false}, ResultPlace{ResultLabel::Label11, "Label11", false},
           ResultPlace{ResultLabel::Label12, "Label12", false}, ResultPlace{ResultLabel::Label13, "Label13", false}}) {
-        CaptionLabel* label = createLabel(this, place.name, awaiting, place.largeFont ? bold10 : bold9);
+        CaptionLabel* label =
+            createLabel(this, place.name, QString::fromUtf8(kAwaitingQuery), place.largeFont ? bold10 : bold9);
         label->setAlignment(place.largeFont ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         setTextColour(*label, kYellow);
         resultLabels_[static_cast<std::size_t>(place.label)] = label;
         autoSized_.push_back(label);
     }
-    connect(resultLabels_[static_cast<std::size_t>(ResultLabel::Label4)], &ClickableLabel::clicked, this,
-            [this] { openLink(SearchLink::Label4); });
+    connect(resultLabel(ResultLabel::Label4), &ClickableLabel::clicked, this, [this] { openLink(SearchLink::Label4); });
 
     for (const auto& [link, name, toolTip] : {std::tuple{SearchLink::Label8, "Label8", "查看一天收录"},
                                               std::tuple{SearchLink::Label15, "Label15", "查看一星期收录"},
@@ -161,18 +169,22 @@ void Form1::createControls() {
                                               std::tuple{SearchLink::Label19, "Label19", "查看首页"}}) {
         connect(createSearchLink(name, toolTip), &ClickableLabel::clicked, this, [this, link] { openLink(link); });
     }
+}
 
-    text1_ = createTextBox(this, "Text1", QString::fromUtf8(kInitialText1), songFont(9));
-    text6_ = createTextBox(this, "Text6", QString::fromUtf8(kInitialText6), songFont(9));
-    text3_ = new DomainBox(fromUtf8(hosts::kMakerSite), this);
-    text3_->setObjectName(QStringLiteral("Text3"));
-    text3_->setFont(songFont(10.5));
+void Form1::createInputs() {
+    domainBox_ = new DomainBox(fromUtf8(hosts::kMakerSite), this);
+    domainBox_->setObjectName(QStringLiteral("Text3"));
+    domainBox_->setFont(songFont(10.5));
+    textBoxes_ = {createTextBox(this, "Text1", QString::fromUtf8(kInitialText1), songFont(9)), domainBox_,
+                  createTextBox(this, "Text6", QString::fromUtf8(kInitialText6), songFont(9))};
 
     command1_ = new QPushButton(QStringLiteral("确  认"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setFont(bold9);
+    command1_->setFont(songFont(9, true));
     command1_->setAutoDefault(false);
+}
 
+void Form1::createPanels() {
     QGroupBox* frame1 = createFrame(this, "Frame1");
     QGroupBox* frame2 = createFrame(this, "Frame2");
     // Qt's default profile keeps nothing on disk and outlives every page.
@@ -235,7 +247,7 @@ void Form1::chainFocus() {
 
 void Form1::connectEvents() {
     connect(command1_, &QPushButton::clicked, this, &Form1::runQuery);
-    connect(text3_, &DomainBox::clicked, this, &Form1::startFillTimer);
+    connect(domainBox_, &DomainBox::clicked, this, &Form1::startFillTimer);
     connect(&timer1_, &QTimer::timeout, this, &Form1::fillCheckPage);
     for (WebPanel* panel : findChildren<WebPanel*>()) {
         connect(panel, &WebPanel::pageViewCreated, this, &Form1::chainFocus);
@@ -264,7 +276,7 @@ void Form1::startFillTimer() {
 }
 
 void Form1::fillCheckPage() {
-    resumeNext([&] { webBrowser1_->fillUrlField(text3_->text()); });
+    resumeNext([&] { webBrowser1_->fillUrlField(domainBox_->text()); });
 }
 
 void Form1::openLink(SearchLink link) {
@@ -280,38 +292,30 @@ void Form1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+CaptionLabel* Form1::resultLabel(ResultLabel label) const {
+    return resultLabels_[static_cast<std::size_t>(label)];
+}
+
+QLineEdit* Form1::textBox(TextBox box) const {
+    return textBoxes_[static_cast<std::size_t>(box)];
+}
+
 std::string Form1::caption(ResultLabel label) const {
-    return resultLabels_[static_cast<std::size_t>(label)]->text().toStdString();
+    return resultLabel(label)->text().toStdString();
 }
 
 void Form1::setCaption(ResultLabel label, const std::string& caption) {
-    CaptionLabel* target = resultLabels_[static_cast<std::size_t>(label)];
+    CaptionLabel* target = resultLabel(label);
     target->setText(QString::fromStdString(caption));
     target->adjustSize();
 }
 
 std::string Form1::text(TextBox box) const {
-    switch (box) {
-        case TextBox::Text1:
-            return text1_->text().toStdString();
-        case TextBox::Text3:
-            return text3_->text().toStdString();
-        case TextBox::Text6:
-            return text6_->text().toStdString();
-    }
-    return {};
+    return textBox(box)->text().toStdString();
 }
 
 void Form1::setText(TextBox box, const std::string& text) {
-    const QString value = QString::fromStdString(text);
-    switch (box) {
-        case TextBox::Text1:
-            return text1_->setText(value);
-        case TextBox::Text3:
-            return text3_->setText(value);
-        case TextBox::Text6:
-            return text6_->setText(value);
-    }
+    textBox(box)->setText(QString::fromStdString(text));
 }
 
 void Form1::setTimerInterval(int milliseconds) {

@@ -51,6 +51,10 @@ protected:
 
 private:
     void createControls();
+    void createPictures();
+    void createLabels();
+    void createInputs();
+    void createPanels();
     void placeControls();
     void chainFocus();
     void connectEvents();
@@ -61,6 +65,8 @@ private:
     void fillCheckPage();
     void openLink(SearchLink link);
     void updateTimer1();
+    CaptionLabel* resultLabel(ResultLabel label) const;
+    QLineEdit* textBox(TextBox box) const;
 
     BackgroundTransport transport_;
     WindowMessageBox messageBox_;
@@ -70,10 +76,9 @@ private:
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;
-    std::vector<QWidget*> tabOrder_;  // the controls that take the keyboard, in tab order
-    QLineEdit* text1_ = nullptr;
-    DomainBox* text3_ = nullptr;
-    QLineEdit* text6_ = nullptr;
+    std::vector<QWidget*> tabOrder_;         // the controls that take the keyboard, in tab order
+    std::array<QLineEdit*, 3> textBoxes_{};  // by TextBox: Text1, Text3, Text6
+    DomainBox* domainBox_ = nullptr;         // Text3
     QPushButton* command1_ = nullptr;
     WebPanel* webBrowser1_ = nullptr;
     WebPanel* webBrowser2_ = nullptr;
