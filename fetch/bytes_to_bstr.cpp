@@ -26,31 +26,31 @@ constexpr std::uint32_t kFourByteSupplementaryLast = 1237575;
 constexpr std::string_view kLabels[] = {"chinese",    "csgb2312", "csiso58gb231280", "gb2312", "gb_2312",
                                         "gb_2312-80", "gbk",      "iso-ir-58",       "x-gbk",  "gb18030"};
 
-bool IsAsciiWhitespace(char c) {
+bool isAsciiWhitespace(char c) {
     return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
 }
 
-char AsciiLower(char c) {
+char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
 }
 
-bool IsGb18030Label(std::string_view label) {
-    while (!label.empty() && IsAsciiWhitespace(label.front()))
+bool isGb18030Label(std::string_view label) {
+    while (!label.empty() && isAsciiWhitespace(label.front()))
         label.remove_prefix(1);
-    while (!label.empty() && IsAsciiWhitespace(label.back()))
+    while (!label.empty() && isAsciiWhitespace(label.back()))
         label.remove_suffix(1);
     return std::any_of(std::begin(kLabels), std::end(kLabels), [&](std::string_view known) {
         return std::equal(label.begin(), label.end(), known.begin(), known.end(),
-                          [](char a, char b) { return AsciiLower(a) == b; });
+                          [](char a, char b) { return asciiLower(a) == b; });
     });
 }
 
-bool IsDigit(unsigned b) {
+bool isDigit(unsigned b) {
     return b >= 0x30 && b <= 0x39;
 }
 
 // cp is never ASCII here: every ASCII byte is copied through directly.
-void AppendUtf8(std::string& out, char32_t cp) {
+void appendUtf8(std::string& out, char32_t cp) {
     char buf[4];
     std::size_t len;
     if (cp < 0x800) {
@@ -71,14 +71,14 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 // Returns 0 if the pair is unmapped.
-char32_t TwoByteCodePoint(unsigned lead, unsigned trail) {
+char32_t twoByteCodePoint(unsigned lead, unsigned trail) {
     if (trail < 0x40 || trail == 0x7F || trail == 0xFF)
         return 0;
     return kGb18030TwoByte[(lead - 0x81) * 190 + trail - (trail < 0x7F ? 0x40 : 0x41)];
 }
 
 // Returns 0 if the pointer is unmapped.
-char32_t FourByteCodePoint(std::uint32_t pointer) {
+char32_t fourByteCodePoint(std::uint32_t pointer) {
     if (pointer >= kFourByteSupplementaryFirst) {
         return pointer <= kFourByteSupplementaryLast ? 0x10000 + (pointer - kFourByteSupplementaryFirst) : 0;
     }
@@ -96,53 +96,53 @@ char32_t FourByteCodePoint(std::uint32_t pointer) {
 // Each function below decodes one sequence starting at lead byte body[i] and
 // returns where decoding continues.
 
-std::size_t DecodeFourByte(const unsigned char* body, std::size_t i, std::size_t n, std::string& out) {
+std::size_t decodeFourByte(const unsigned char* body, std::size_t i, std::size_t n, std::string& out) {
     // A sequence cut off by the end of the body is one error, however long.
     if (i + 2 == n) {
-        AppendUtf8(out, kReplacement);
+        appendUtf8(out, kReplacement);
         return n;
     }
     const unsigned b3 = body[i + 2];
     if (b3 < 0x81 || b3 == 0xFF) {
-        AppendUtf8(out, kReplacement);
+        appendUtf8(out, kReplacement);
         return i + 1;
     }
     if (i + 3 == n) {
-        AppendUtf8(out, kReplacement);
+        appendUtf8(out, kReplacement);
         return n;
     }
     const unsigned b4 = body[i + 3];
-    if (!IsDigit(b4)) {
-        AppendUtf8(out, kReplacement);
+    if (!isDigit(b4)) {
+        appendUtf8(out, kReplacement);
         return i + 1;
     }
     const std::uint32_t pointer =
         (body[i] - 0x81) * 12600 + (body[i + 1] - 0x30) * 1260 + (b3 - 0x81) * 10 + (b4 - 0x30);
-    const char32_t cp = FourByteCodePoint(pointer);
-    AppendUtf8(out, cp != 0 ? cp : kReplacement);
+    const char32_t cp = fourByteCodePoint(pointer);
+    appendUtf8(out, cp != 0 ? cp : kReplacement);
     return i + 4;
 }
 
-std::size_t DecodeNonAscii(const unsigned char* body, std::size_t i, std::size_t n, std::string& out) {
+std::size_t decodeNonAscii(const unsigned char* body, std::size_t i, std::size_t n, std::string& out) {
     const unsigned lead = body[i];
     if (lead == 0x80 || lead == 0xFF) {
-        AppendUtf8(out, lead == 0x80 ? U'\u20AC' : kReplacement);
+        appendUtf8(out, lead == 0x80 ? U'\u20AC' : kReplacement);
         return i + 1;
     }
     if (i + 1 == n) {
-        AppendUtf8(out, kReplacement);
+        appendUtf8(out, kReplacement);
         return n;
     }
     const unsigned trail = body[i + 1];
-    if (IsDigit(trail))
-        return DecodeFourByte(body, i, n, out);
-    const char32_t cp = TwoByteCodePoint(lead, trail);
-    AppendUtf8(out, cp != 0 ? cp : kReplacement);
+    if (isDigit(trail))
+        return decodeFourByte(body, i, n, out);
+    const char32_t cp = twoByteCodePoint(lead, trail);
+    appendUtf8(out, cp != 0 ? cp : kReplacement);
     // An ASCII byte that failed as a trail byte is decoded again on its own.
     return cp == 0 && trail < 0x80 ? i + 1 : i + 2;
 }
 
-std::size_t AsciiRunEnd(const unsigned char* body, std::size_t i, std::size_t n) {
+std::size_t asciiRunEnd(const unsigned char* body, std::size_t i, std::size_t n) {
     constexpr std::uint64_t kHighBits = 0x8080808080808080;
     for (; n - i >= 8; i += 8) {
         std::uint64_t word;
@@ -155,18 +155,18 @@ std::size_t AsciiRunEnd(const unsigned char* body, std::size_t i, std::size_t n)
     return i;
 }
 
-std::string DecodeGb18030(std::string_view text) {
+std::string decodeGb18030(std::string_view text) {
     const auto* body = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::string out;
     out.reserve(n + n / 2);  // enough unless the page is mostly errors or U+20AC
     std::size_t i = 0;
     while (i < n) {
-        const std::size_t ascii_end = AsciiRunEnd(body, i, n);
-        out.append(text.data() + i, ascii_end - i);
-        i = ascii_end;
+        const std::size_t asciiEnd = asciiRunEnd(body, i, n);
+        out.append(text.data() + i, asciiEnd - i);
+        i = asciiEnd;
         while (i < n && body[i] >= 0x80)
-            i = DecodeNonAscii(body, i, n, out);
+            i = decodeNonAscii(body, i, n, out);
     }
     return out;
 }
@@ -174,10 +174,10 @@ std::string DecodeGb18030(std::string_view text) {
 }  // namespace
 
 std::string BytesToBstr(std::string_view body, std::string_view Cset) {
-    if (!IsGb18030Label(Cset)) {
+    if (!isGb18030Label(Cset)) {
         throw std::invalid_argument("unsupported character set: " + std::string(Cset));
     }
-    return DecodeGb18030(body);
+    return decodeGb18030(body);
 }
 
 }  // namespace quarnel

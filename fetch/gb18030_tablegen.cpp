@@ -46,17 +46,17 @@ public:
 
     // The single code point the bytes decode to, or nothing if iconv rejects
     // them or yields anything other than exactly one code point.
-    std::optional<char32_t> Decode(const unsigned char* bytes, std::size_t n) {
+    std::optional<char32_t> decode(const unsigned char* bytes, std::size_t n) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::array<char, 4> in{};
         std::memcpy(in.data(), bytes, n);
         std::array<unsigned char, 16> out{};
-        char* in_ptr = in.data();
-        std::size_t in_left = n;
-        char* out_ptr = reinterpret_cast<char*>(out.data());
-        std::size_t out_left = out.size();
-        if (iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1) || in_left != 0 ||
-            out.size() - out_left != 4) {
+        char* inPtr = in.data();
+        std::size_t inLeft = n;
+        char* outPtr = reinterpret_cast<char*>(out.data());
+        std::size_t outLeft = out.size();
+        if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0 ||
+            out.size() - outLeft != 4) {
             return std::nullopt;
         }
         const char32_t cp = out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
@@ -73,7 +73,7 @@ private:
 // browsers win: a page should read here as it reads in a browser.
 struct Override {
     std::uint32_t pointer;
-    char32_t code_point;
+    char32_t codePoint;
 };
 
 constexpr Override kTwoByteOverrides[] = {
@@ -88,9 +88,9 @@ constexpr Override kTwoByteOverrides[] = {
 
 // Four-byte runs glibc rejects since it moved these characters to two-byte pairs.
 struct RangeOverride {
-    std::uint32_t first_pointer;
-    std::uint32_t last_pointer;
-    char32_t first_code_point;
+    std::uint32_t firstPointer;
+    std::uint32_t lastPointer;
+    char32_t firstCodePoint;
 };
 
 constexpr RangeOverride kFourByteOverrides[] = {
@@ -98,41 +98,41 @@ constexpr RangeOverride kFourByteOverrides[] = {
     {39076, 39085, 0xFE10},  // 84 31 82 36 .. 84 31 83 35
 };
 
-char32_t FourByteOverride(std::uint32_t pointer, char32_t code_point) {
+char32_t fourByteOverride(std::uint32_t pointer, char32_t codePoint) {
     for (const RangeOverride& range : kFourByteOverrides) {
-        if (pointer >= range.first_pointer && pointer <= range.last_pointer) {
-            return range.first_code_point + (pointer - range.first_pointer);
+        if (pointer >= range.firstPointer && pointer <= range.lastPointer) {
+            return range.firstCodePoint + (pointer - range.firstPointer);
         }
     }
-    return code_point;
+    return codePoint;
 }
 
 struct Run {
-    std::uint32_t first_pointer;
-    char32_t first_code_point;  // 0: unmapped
+    std::uint32_t firstPointer;
+    char32_t firstCodePoint;  // 0: unmapped
 };
 
-std::vector<char32_t> TwoByteTable(Converter& conv) {
+std::vector<char32_t> twoByteTable(Converter& conv) {
     std::vector<char32_t> table(kTwoByteCount, 0);
     for (int pointer = 0; pointer < kTwoByteCount; ++pointer) {
         const int trail = pointer % 190;
         const unsigned char bytes[2] = {static_cast<unsigned char>(0x81 + pointer / 190),
                                         static_cast<unsigned char>(trail + (trail < 0x3F ? 0x40 : 0x41))};
-        table[pointer] = conv.Decode(bytes, 2).value_or(0);
+        table[pointer] = conv.decode(bytes, 2).value_or(0);
     }
     for (const Override& fix : kTwoByteOverrides)
-        table[fix.pointer] = fix.code_point;
+        table[fix.pointer] = fix.codePoint;
     return table;
 }
 
-std::vector<Run> FourByteBmpRuns(Converter& conv) {
+std::vector<Run> fourByteBmpRuns(Converter& conv) {
     std::vector<Run> runs;
     char32_t expected = 0;  // what the current run predicts for this pointer
     for (std::uint32_t pointer = 0; pointer <= kFourByteBmpLast; ++pointer) {
         const unsigned char bytes[4] = {
             static_cast<unsigned char>(0x81 + pointer / 12600), static_cast<unsigned char>(0x30 + pointer / 1260 % 10),
             static_cast<unsigned char>(0x81 + pointer / 10 % 126), static_cast<unsigned char>(0x30 + pointer % 10)};
-        const char32_t cp = FourByteOverride(pointer, conv.Decode(bytes, 4).value_or(0));
+        const char32_t cp = fourByteOverride(pointer, conv.decode(bytes, 4).value_or(0));
         if (runs.empty() || cp != expected)
             runs.push_back({pointer, cp});
         expected = cp == 0 ? 0 : cp + 1;
@@ -140,23 +140,23 @@ std::vector<Run> FourByteBmpRuns(Converter& conv) {
     return runs;
 }
 
-void WriteHex(std::ofstream& out, std::uint32_t value, std::size_t index) {
+void writeHex(std::ofstream& out, std::uint32_t value, std::size_t index) {
     out << (index % 12 == 0 ? "\n " : "") << " 0x" << std::hex << value << std::dec << ',';
 }
 
-bool Write(const std::string& path, const std::vector<char32_t>& two_byte, const std::vector<Run>& runs) {
+bool write(const std::string& path, const std::vector<char32_t>& twoByte, const std::vector<Run>& runs) {
     std::ofstream out(path, std::ios::trunc);
     out << "// Generated by gb18030-tablegen from the system iconv. Do not edit.\n"
            "constexpr char32_t kGb18030TwoByte["
-        << two_byte.size() << "] = {";
-    for (std::size_t i = 0; i < two_byte.size(); ++i)
-        WriteHex(out, two_byte[i], i);
+        << twoByte.size() << "] = {";
+    for (std::size_t i = 0; i < twoByte.size(); ++i)
+        writeHex(out, twoByte[i], i);
     out << "\n};\n\nconstexpr std::uint16_t kGb18030RunFirstPointer[" << runs.size() << "] = {";
     for (std::size_t i = 0; i < runs.size(); ++i)
-        WriteHex(out, runs[i].first_pointer, i);
+        writeHex(out, runs[i].firstPointer, i);
     out << "\n};\n\nconstexpr char32_t kGb18030RunFirstCodePoint[" << runs.size() << "] = {";
     for (std::size_t i = 0; i < runs.size(); ++i)
-        WriteHex(out, runs[i].first_code_point, i);
+        writeHex(out, runs[i].firstCodePoint, i);
     out << "\n};\n";
     out.close();
     return static_cast<bool>(out);
@@ -174,9 +174,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gb18030-tablegen: iconv lacks GB18030: %s\n", std::strerror(errno));
         return 1;
     }
-    const std::vector<char32_t> two_byte = TwoByteTable(conv);
-    const std::vector<Run> runs = FourByteBmpRuns(conv);
-    if (!Write(argv[1], two_byte, runs)) {
+    const std::vector<char32_t> twoByte = twoByteTable(conv);
+    const std::vector<Run> runs = fourByteBmpRuns(conv);
+    if (!write(argv[1], twoByte, runs)) {
         std::fprintf(stderr, "gb18030-tablegen: cannot write %s\n", argv[1]);
         std::remove(argv[1]);
         return 1;

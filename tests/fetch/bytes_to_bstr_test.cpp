@@ -9,7 +9,7 @@
 namespace quarnel {
 namespace {
 
-std::string Bytes(std::initializer_list<unsigned char> bytes) {
+std::string bytes(std::initializer_list<unsigned char> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -24,41 +24,41 @@ TEST(BytesToBstrTest, DecodesAndRecoversFromErrors) {
     const Case cases[] = {
         {"empty", "", ""},
         {"ascii unchanged", ascii, ascii},
-        {"two-byte", Bytes({0xD6, 0xD0, 0xCE, 0xC4}), "\u4E2D\u6587"},
-        {"gbk extension", Bytes({0x88, 0xD2}), "\u5803"},
-        {"trail 0x80", Bytes({0x81, 0x80}), "\u4E90"},
-        {"last two-byte", Bytes({0xFE, 0xFE}), "\uE4C5"},
-        {"single 0x80", Bytes({0x80}), "\u20AC"},
-        {"single 0xFF", Bytes({0xFF}), "\uFFFD"},
-        {"ascii trail kept", Bytes({0x81, 0x7F}), "\uFFFD\x7F"},
-        {"non-ascii trail eaten", Bytes({0x81, 0xFF, 0x41}),
+        {"two-byte", bytes({0xD6, 0xD0, 0xCE, 0xC4}), "\u4E2D\u6587"},
+        {"gbk extension", bytes({0x88, 0xD2}), "\u5803"},
+        {"trail 0x80", bytes({0x81, 0x80}), "\u4E90"},
+        {"last two-byte", bytes({0xFE, 0xFE}), "\uE4C5"},
+        {"single 0x80", bytes({0x80}), "\u20AC"},
+        {"single 0xFF", bytes({0xFF}), "\uFFFD"},
+        {"ascii trail kept", bytes({0x81, 0x7F}), "\uFFFD\x7F"},
+        {"non-ascii trail eaten", bytes({0x81, 0xFF, 0x41}),
          "\uFFFD"
          "A"},
-        {"lone lead at end", Bytes({0x41, 0x81}), "A\uFFFD"},
-        {"four-byte first", Bytes({0x81, 0x30, 0x81, 0x30}), "\u0080"},
-        {"four-byte E7C7", Bytes({0x81, 0x35, 0xF4, 0x37}), "\uE7C7"},
-        {"last bmp pointer", Bytes({0x84, 0x31, 0xA4, 0x39}), "\uFFFF"},
+        {"lone lead at end", bytes({0x41, 0x81}), "A\uFFFD"},
+        {"four-byte first", bytes({0x81, 0x30, 0x81, 0x30}), "\u0080"},
+        {"four-byte E7C7", bytes({0x81, 0x35, 0xF4, 0x37}), "\uE7C7"},
+        {"last bmp pointer", bytes({0x84, 0x31, 0xA4, 0x39}), "\uFFFF"},
         // Browsers still read the old four bytes of characters that moved to pairs.
-        {"four-byte moved to a pair", Bytes({0x82, 0x35, 0x91, 0x30}), "\u9FB7"},
-        {"browser index over glibc", Bytes({0xA3, 0xA0, 0xFE, 0x51}), "\u3000\uE816"},
-        {"pointer gap", Bytes({0x84, 0x31, 0xA5, 0x30, 0x41}),
+        {"four-byte moved to a pair", bytes({0x82, 0x35, 0x91, 0x30}), "\u9FB7"},
+        {"browser index over glibc", bytes({0xA3, 0xA0, 0xFE, 0x51}), "\u3000\uE816"},
+        {"pointer gap", bytes({0x84, 0x31, 0xA5, 0x30, 0x41}),
          "\uFFFD"
          "A"},
-        {"supplementary first", Bytes({0x90, 0x30, 0x81, 0x30}), "\U00010000"},
-        {"supplementary last", Bytes({0xE3, 0x32, 0x9A, 0x35}), "\U0010FFFF"},
-        {"past supplementary", Bytes({0xE3, 0x32, 0x9A, 0x36}), "\uFFFD"},
-        {"cut after second", Bytes({0x81, 0x30}), "\uFFFD"},
-        {"cut after third", Bytes({0x81, 0x30, 0x81}), "\uFFFD"},
-        {"bad third", Bytes({0x81, 0x30, 0x41}),
+        {"supplementary first", bytes({0x90, 0x30, 0x81, 0x30}), "\U00010000"},
+        {"supplementary last", bytes({0xE3, 0x32, 0x9A, 0x35}), "\U0010FFFF"},
+        {"past supplementary", bytes({0xE3, 0x32, 0x9A, 0x36}), "\uFFFD"},
+        {"cut after second", bytes({0x81, 0x30}), "\uFFFD"},
+        {"cut after third", bytes({0x81, 0x30, 0x81}), "\uFFFD"},
+        {"bad third", bytes({0x81, 0x30, 0x41}),
          "\uFFFD"
          "0A"},
-        {"bad third then more", Bytes({0x81, 0x30, 0x41, 0x30}),
+        {"bad third then more", bytes({0x81, 0x30, 0x41, 0x30}),
          "\uFFFD"
          "0A0"},
-        {"bad fourth", Bytes({0x81, 0x30, 0x81, 0x41}),
+        {"bad fourth", bytes({0x81, 0x30, 0x81, 0x41}),
          "\uFFFD"
          "0\u4E04"},
-        {"bad fourth non-ascii", Bytes({0x81, 0x30, 0xD6, 0xD0}),
+        {"bad fourth non-ascii", bytes({0x81, 0x30, 0xD6, 0xD0}),
          "\uFFFD"
          "0\u4E2D"},
     };
