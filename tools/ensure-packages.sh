@@ -22,4 +22,4 @@ ensure_packages() {
 # What every build of the project needs: the logic, the window and the tests.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libcurl4-openssl-dev nlohmann-json3-dev
                 libgtest-dev libgmock-dev ca-certificates qt6-base-dev qt6-webengine-dev
-                libgl-dev fonts-noto-cjk)
+                libgl-dev fonts-noto-cjk libsqlite3-dev libsqlitecpp-dev libcli11-dev qt6-charts-dev)
