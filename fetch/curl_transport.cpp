@@ -1,41 +1,45 @@
 #include "fetch/curl_transport.h"
 
-#include <curl/curl.h>
+#include "fetch/response_reader.h"
 
-#include <memory>
+#include <curl/curl.h>
 
 namespace quarnel {
 namespace {
 
-struct BodyBuffer {
-    std::size_t limit;
-    std::string bytes;
-};
-
-// A chunked reply announces no size, so the body limit is enforced here, as the bytes arrive.
-std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* userdata) {
-    auto& buffer = *static_cast<BodyBuffer*>(userdata);
+std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* userdata) {
     const std::size_t length = size * count;
-    if (length > buffer.limit - buffer.bytes.size()) {
-        return CURL_WRITEFUNC_ERROR;
-    }
-    buffer.bytes.append(data, length);
-    return length;
+    return static_cast<ResponseReader*>(userdata)->headerLine({data, length}) ? length : 0;
 }
 
-using EasyHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+std::size_t onBodyBytes(char* data, std::size_t size, std::size_t count, void* userdata) {
+    const std::size_t length = size * count;
+    return static_cast<ResponseReader*>(userdata)->bodyBytes({data, length}) ? length : CURL_WRITEFUNC_ERROR;
+}
 
 }  // namespace
 
+struct CurlTransport::Handle {
+    CURL* curl = curl_easy_init();
+    ~Handle() { curl_easy_cleanup(curl); }
+};
+
 CurlTransport::CurlTransport(FetchLimits limits) : limits_(limits) {}
 
+CurlTransport::~CurlTransport() = default;
+
 std::optional<std::string> CurlTransport::fetchBody(const std::string& url) {
-    EasyHandle handle(curl_easy_init(), &curl_easy_cleanup);
-    if (!handle) {
-        return std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (!handle_ || handle_->curl == nullptr) {
+        handle_ = std::make_unique<Handle>();
+        if (handle_->curl == nullptr) {
+            return std::nullopt;
+        }
     }
-    CURL* curl = handle.get();
-    BodyBuffer buffer{limits_.maxBodyBytes, {}};
+    CURL* curl = handle_->curl;
+    // Forgets every option of the last request; its open connections stay in the cache.
+    curl_easy_reset(curl);
+    ResponseReader reader(limits_.maxBodyBytes);
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
@@ -48,13 +52,15 @@ std::optional<std::string> CurlTransport::fetchBody(const std::string& url) {
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/5.0 (compatible; Quarnel/6.0)");
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &appendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &buffer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeaderLine);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reader);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBodyBytes);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reader);
 
     if (curl_easy_perform(curl) != CURLE_OK) {
         return std::nullopt;
     }
-    return std::move(buffer.bytes);
+    return std::move(reader).body();
 }
 
 }  // namespace quarnel

@@ -3,18 +3,31 @@
 #include "fetch/fetch_limits.h"
 #include "fetch/http_transport.h"
 
+#include <memory>
+#include <mutex>
+
 namespace quarnel {
 
-// A plain GET with libcurl: one easy handle per call, redirects followed (http and
-// https only), the standard proxy variables honoured, the status code never read.
+// A plain GET with libcurl: redirects followed (http and https only), the standard
+// proxy variables honoured, the status code never read. One easy handle serves every
+// call, so connections stay open across the requests of a run and across runs; its
+// options are set afresh for each call, so one request's limits or failure never carry
+// over to the next. Calls may come from any thread; they run one at a time.
 class CurlTransport final : public HttpTransport {
 public:
     explicit CurlTransport(FetchLimits limits = {});
+    ~CurlTransport() override;
+    CurlTransport(const CurlTransport&) = delete;
+    CurlTransport& operator=(const CurlTransport&) = delete;
 
     std::optional<std::string> fetchBody(const std::string& url) override;
 
 private:
+    struct Handle;
+
     FetchLimits limits_;
+    std::mutex mutex_;
+    std::unique_ptr<Handle> handle_;
 };
 
 }  // namespace quarnel

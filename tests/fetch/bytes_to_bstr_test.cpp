@@ -45,9 +45,8 @@ TEST(BytesToBstrTest, DecodesAndRecoversFromErrors) {
         {"browser index over glibc",
          bytes({0xA3, 0xA0, 0xFE, 0x51, 0xFE, 0x52, 0xFE, 0x53, 0xFE, 0x6C, 0xFE, 0x76, 0xFE, 0x91}),
          "\u3000\uE816\uE817\uE818\uE831\uE83B\uE855"},
-        {"vertical forms, not private use",
-         bytes({0xA6, 0xD9, 0xA6, 0xDA, 0xA6, 0xDB, 0xA6, 0xDC, 0xA6, 0xDD, 0xA6, 0xDE, 0xA6, 0xDF, 0xA6, 0xEC, 0xA6,
-                0xED, 0xA6, 0xF3}),
+        {"vertical forms, not private use", bytes({0xA6, 0xD9, 0xA6, 0xDA, 0xA6, 0xDB, 0xA6, 0xDC, 0xA6, 0xDD,
+                                                   0xA6, 0xDE, 0xA6, 0xDF, 0xA6, 0xEC, 0xA6, 0xED, 0xA6, 0xF3}),
          "\uFE10\uFE12\uFE11\uFE13\uFE14\uFE15\uFE16\uFE17\uFE18\uFE19"},
         {"ideographs, not private use",
          bytes({0xFE, 0x59, 0xFE, 0x61, 0xFE, 0x66, 0xFE, 0x67, 0xFE, 0x6D, 0xFE, 0x7E, 0xFE, 0x90, 0xFE, 0xA0}),
@@ -103,9 +102,9 @@ TEST(BytesToBstrTest, WholeTableDecodesAsPinned) {
         }
     }
     for (unsigned pointer = 0; pointer <= 39419; ++pointer) {
-        body += bytes({static_cast<unsigned char>(0x81 + pointer / 12600),
-                       static_cast<unsigned char>(0x30 + pointer / 1260 % 10),
-                       static_cast<unsigned char>(0x81 + pointer / 10 % 126), static_cast<unsigned char>(0x30 + pointer % 10)});
+        body += bytes(
+            {static_cast<unsigned char>(0x81 + pointer / 12600), static_cast<unsigned char>(0x30 + pointer / 1260 % 10),
+             static_cast<unsigned char>(0x81 + pointer / 10 % 126), static_cast<unsigned char>(0x30 + pointer % 10)});
     }
     std::uint64_t fnv1a = 0xcbf29ce484222325;
     for (const char c : BytesToBstr(body, "gb18030")) {

@@ -1,6 +1,8 @@
 #include "fetch/http_page_fetcher.h"
 #include "fetch/curl_transport.h"
+#include "fetch/service_urls.h"
 #include "tests/support/recording_message_box.h"
+#include "tests/support/sample_pages.h"
 #include "tools/fake-web/fake_web_server.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 namespace quarnel {
 namespace {
@@ -47,6 +50,18 @@ protected:
             Route{kHost, "/loop", Reply::Redirect, 302, "", "/loop"},
             Route{kHost, "/moved", Reply::Redirect, 301, "", "/good"},
             Route{kHost, "/to-ftp", Reply::Redirect, 302, "", "ftp://127.0.0.1/file"},
+            Route{kHost, "/cut-after-status", Reply::Raw, 200, "HTTP/1.1 200 OK\r\n"},
+            Route{kHost, "/cut-mid-header", Reply::Raw, 200, "HTTP/1.1 200 OK\r\nContent-Type: text/ht"},
+            Route{kHost, "/bad-length", Reply::Raw, 200, "HTTP/1.1 200 OK\r\nContent-Length: 4x\r\n\r\nabcd"},
+            Route{kHost, "/huge-length", Reply::Raw, 200,
+                  "HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999999999999999\r\n\r\nabcd"},
+            Route{kHost, "/oversized", Reply::Body, 200, std::string(4096, 'x')},
+            Route{kHost, "/oversized-chunked", Reply::Raw, 200,
+                  "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000\r\n" + std::string(4096, 'x') +
+                      "\r\n0\r\n\r\n"},
+            Route{"www.baidu.com", "/s?*", Reply::Body, 200, fakeweb::toGbk(testing::countPage("1,234"))},
+            Route{"pr.quarnel.example", "/querypr.asp?*", Reply::Body, 200,
+                  fakeweb::toGbk(testing::pageRankPage("5", "正常"))},
         });
         server_->start();
         // Every outside host goes through the loopback stand-in; loopback itself is reached directly.
@@ -85,11 +100,30 @@ TEST_F(HttpPageFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// Hands requests to libcurl, except one URL on which it gives up by throwing.
+class ThrowingOnOneUrl final : public HttpTransport {
+public:
+    static constexpr const char* kUrl = "http://throws.quarnel.example/";
+
+    explicit ThrowingOnOneUrl(HttpTransport& inner) : inner_(inner) {}
+
+    std::optional<std::string> fetchBody(const std::string& url) override {
+        if (url == kUrl) {
+            throw std::runtime_error("transport gave up");
+        }
+        return inner_.fetchBody(url);
+    }
+
+private:
+    HttpTransport& inner_;
+};
+
 TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyText) {
     FetchLimits limits;
     limits.totalTimeout = std::chrono::milliseconds(1500);
-    limits.maxBodyBytes = 1024 * 1024;
-    CurlTransport transport(limits);
+    limits.maxBodyBytes = 1024;
+    CurlTransport curl(limits);
+    ThrowingOnOneUrl transport(curl);
     HttpPageFetcher fetcher(transport, messages);
 
     const std::vector<std::string> urls = {
@@ -100,6 +134,13 @@ TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyT
         url("/loop"),
         url("/to-ftp"),
         "http://has space.example/",
+        url("/cut-after-status"),
+        url("/cut-mid-header"),
+        url("/bad-length"),
+        url("/huge-length"),
+        url("/oversized"),
+        url("/oversized-chunked"),
+        ThrowingOnOneUrl::kUrl,
     };
     for (const std::string& failing : urls) {
         EXPECT_EQ(fetcher.getHTTPPage(failing), "") << failing;
@@ -108,18 +149,32 @@ TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyT
     for (std::size_t i = 0; i < urls.size(); ++i) {
         EXPECT_EQ(messages.shown[i], (testing::ShownMessage{"无法连接服务器", urls[i]}));
     }
+    // The same connection cache serves on: no failure above spoils the next request.
+    EXPECT_EQ(fetcher.getHTTPPage(url("/good")), "<p>百度一下，找到相关网页1篇</p>");
 }
 
-TEST_F(HttpPageFetcherTest, EveryCallIsItsOwnRequest) {
+// Two query runs' worth of requests, to three hosts through the proxy, a redirect among them.
+TEST_F(HttpPageFetcherTest, EveryCallIsItsOwnRequestAndAllShareOneConnection) {
     CurlTransport transport;
     HttpPageFetcher fetcher(transport, messages);
-    const std::size_t before = server_->requestLog().size();
-    fetcher.getHTTPPage(url("/good"));
-    fetcher.getHTTPPage(url("/good"));
+    const std::size_t requestsBefore = server_->requestLog().size();
+    const std::size_t connectionsBefore = server_->acceptedConnections();
+    std::vector<std::string> urls;
+    for (const char* domain : {"example.com", "example.cn"}) {
+        for (const std::string_view suffix : {kLastDaySuffix, kLastWeekSuffix, kLastMonthSuffix, kNoRestriction}) {
+            urls.push_back(siteSearchUrl(domain, suffix));
+        }
+        urls.insert(urls.end(), {siteSearchUrl(domain, kNoRestriction), pageRankUrl(domain), pageRankUrl(domain),
+                                 pageRankUrl(domain), url("/moved")});
+    }
+    for (const std::string& page : urls) {
+        EXPECT_NE(fetcher.getHTTPPage(page), "") << page;
+    }
     const auto log = server_->requestLog();
-    ASSERT_EQ(log.size(), before + 2);
-    EXPECT_EQ(log[before], url("/good"));
-    EXPECT_EQ(log[before + 1], url("/good"));
+    ASSERT_EQ(log.size(), requestsBefore + urls.size() + 2);  // each redirect is two requests
+    EXPECT_EQ(log[requestsBefore], urls.front());
+    EXPECT_EQ(server_->acceptedConnections(), connectionsBefore + 1);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/fake-web/exchange.h"
 
+#include "tools/fake-web/requested_domain.h"
 #include "tools/fake-web/route_match.h"
 
 #include <poll.h>
@@ -41,23 +42,26 @@ bool sendAll(int fd, std::string_view data) {
 
 enum class HeadStatus { Complete, TooLarge, Gone };
 
-HeadStatus readHead(int fd, std::string& head) {
+// received: bytes read from the connection and not yet used; a client may send its next
+// request before the reply to this one.
+HeadStatus readHead(int fd, std::string& received, std::string& head) {
     char buffer[4096];
-    for (;;) {
-        const ssize_t received = receive(fd, buffer, sizeof buffer);
-        if (received <= 0) {
-            return HeadStatus::Gone;
-        }
-        const std::size_t searchFrom = head.size() < 3 ? 0 : head.size() - 3;
-        head.append(buffer, static_cast<std::size_t>(received));
-        const auto end = head.find("\r\n\r\n", searchFrom);
+    for (std::size_t searchFrom = 0;;) {
+        const auto end = received.find("\r\n\r\n", searchFrom);
         if (end != std::string::npos && end + 4 <= kMaxHeadBytes) {
-            head.resize(end + 4);
+            head = received.substr(0, end + 4);
+            received.erase(0, end + 4);
             return HeadStatus::Complete;
         }
-        if (head.size() >= kMaxHeadBytes) {
+        if (received.size() >= kMaxHeadBytes) {
             return HeadStatus::TooLarge;
         }
+        searchFrom = received.size() < 3 ? 0 : received.size() - 3;
+        const ssize_t count = receive(fd, buffer, sizeof buffer);
+        if (count <= 0) {
+            return HeadStatus::Gone;
+        }
+        received.append(buffer, static_cast<std::size_t>(count));
     }
 }
 
@@ -95,25 +99,28 @@ std::string_view reasonPhrase(int status) {
 }
 
 // fields: zero or more complete "Name: value\r\n" lines.
-std::string responseHead(int status, std::string_view fields) {
+std::string responseHead(int status, std::string_view fields, bool keepOpen = false) {
     std::string head = "HTTP/1.1 " + std::to_string(status) + " " + std::string(reasonPhrase(status)) + "\r\n";
     head.append(fields);
-    head.append("Connection: close\r\n\r\n");
+    head.append(keepOpen ? "\r\n" : "Connection: close\r\n\r\n");
     return head;
 }
 
-void sendBody(int fd, int status, std::string_view contentType, std::string_view body, bool headOnly,
+// Returns whether the connection may carry another request.
+bool sendBody(int fd, int status, std::string_view contentType, std::string_view body, bool headOnly, bool keepOpen,
               std::string_view extraFields = {}) {
-    std::string reply = responseHead(status, std::string(extraFields) + "Content-Type: " + std::string(contentType) +
-                                                 "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n");
+    std::string reply = responseHead(status,
+                                     std::string(extraFields) + "Content-Type: " + std::string(contentType) +
+                                         "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n",
+                                     keepOpen);
     if (!headOnly) {
         reply.append(body);
     }
-    sendAll(fd, reply);
+    return sendAll(fd, reply) && keepOpen;
 }
 
-void sendPlain(int fd, int status, std::string_view text) {
-    sendBody(fd, status, "text/plain", text, false);
+bool sendPlain(int fd, int status, std::string_view text) {
+    return sendBody(fd, status, "text/plain", text, false, false);
 }
 
 // Sits on the request for `delay`, cut short when the peer or stop() closes the connection.
@@ -143,11 +150,14 @@ void sendEndless(int fd, const Route& route, bool headOnly) {
 
 }  // namespace
 
-void serveExchange(int fd, const std::vector<Route>& routes, const std::function<void(const RequestHead&)>& record) {
+// Reads one request, reports its head, and replies as the first matching route says.
+// Returns whether the connection may carry another request.
+bool serveExchange(int fd, std::string& received, const std::vector<Route>& routes,
+                   const std::function<void(const RequestHead&)>& record) {
     std::string raw;
-    switch (readHead(fd, raw)) {
+    switch (readHead(fd, received, raw)) {
         case HeadStatus::Gone:
-            return;
+            return false;
         case HeadStatus::TooLarge:
             return sendPlain(fd, 431, "request head too large\n");
         case HeadStatus::Complete:
@@ -162,30 +172,45 @@ void serveExchange(int fd, const std::vector<Route>& routes, const std::function
     }
     const bool headOnly = request.method == "HEAD";
     if (!headOnly && request.method != "GET") {
-        return sendBody(fd, 405, "text/plain", "only GET and HEAD\n", false, "Allow: GET, HEAD\r\n");
+        // Any request body is left unread, so the connection ends here.
+        return sendBody(fd, 405, "text/plain", "only GET and HEAD\n", false, false, "Allow: GET, HEAD\r\n");
     }
     if (request.host.empty()) {
         return sendPlain(fd, 400, "no host\n");
     }
+    const bool keepOpen = !request.wantsClose;
     const Route* route = findRoute(routes, request.host, request.target);
     if (route == nullptr) {
-        return sendBody(fd, 404, "text/plain", "no route\n", headOnly);
+        return sendBody(fd, 404, "text/plain", "no route\n", headOnly, keepOpen);
     }
     if (route->delay.count() > 0) {
         waitOrHangUp(fd, route->delay);
     }
     switch (route->reply) {
         case Reply::Body:
-            return sendBody(fd, route->status, route->contentType, route->body, headOnly);
+            return sendBody(fd, route->status, route->contentType, fillDomainPlaceholder(route->body, request.target),
+                            headOnly, keepOpen);
         case Reply::Drop:
-            return;
+            return false;
         case Reply::Stall:
-            return stall(fd);
+            stall(fd);
+            return false;
         case Reply::Redirect:
-            return sendBody(fd, route->status, route->contentType, "", headOnly,
+            return sendBody(fd, route->status, route->contentType, "", headOnly, keepOpen,
                             "Location: " + route->location + "\r\n");
         case Reply::EndlessChunked:
-            return sendEndless(fd, *route, headOnly);
+            sendEndless(fd, *route, headOnly);
+            return false;
+        case Reply::Raw:
+            sendAll(fd, route->body);
+            return false;
+    }
+    return false;
+}
+
+void serveConnection(int fd, const std::vector<Route>& routes, const std::function<void(const RequestHead&)>& record) {
+    std::string received;
+    while (serveExchange(fd, received, routes, record)) {
     }
 }
 

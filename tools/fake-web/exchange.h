@@ -8,8 +8,10 @@
 
 namespace fakeweb {
 
-// Reads one request from a connected socket, reports its head, and replies as
-// the first matching route says. The caller closes the socket afterwards.
-void serveExchange(int fd, const std::vector<Route>& routes, const std::function<void(const RequestHead&)>& record);
+// Serves the requests that arrive on a connected socket one after the other: reports
+// each head, and replies as the first matching route says. Returns when the client
+// hangs up or asks to close, or after a reply that ends the connection. The caller
+// closes the socket afterwards.
+void serveConnection(int fd, const std::vector<Route>& routes, const std::function<void(const RequestHead&)>& record);
 
 }  // namespace fakeweb

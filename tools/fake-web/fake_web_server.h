@@ -11,7 +11,9 @@
 
 namespace fakeweb {
 
-enum class Reply { Body, Drop, Stall, Redirect, EndlessChunked };
+// Raw: the body is sent as the whole reply, status line and header fields included,
+// and the connection closed after it; for replies no well-behaved server gives.
+enum class Reply { Body, Drop, Stall, Redirect, EndlessChunked, Raw };
 
 // Members all carry initializers so designated initializers may omit any of them
 // without -Wmissing-field-initializers firing.
@@ -21,7 +23,7 @@ struct Route {
     std::string target{};
     Reply reply = Reply::Body;
     int status = 200;
-    std::string body{};      // Body: sent as it is
+    std::string body{};      // Body: sent as it is, the requested domain put in for each "{{domain}}"
     std::string location{};  // Redirect: value of the Location header
     std::string contentType = "text/html; charset=gb2312";
     std::chrono::milliseconds delay{0};  // how long a slow service thinks before it answers
@@ -29,7 +31,7 @@ struct Route {
 
 // Loopback HTTP/1.1 server that also answers absolute-form (proxy) requests,
 // so clients can be pointed at it with http_proxy and keep their real URLs.
-// One request per connection, each on its own thread.
+// Connections are kept alive (HTTP/1.1), each served on its own thread.
 class Server {
 public:
     using RequestLineHandler = std::function<void(const std::string& requestLine)>;
@@ -50,6 +52,9 @@ public:
 
     // "http://" + host + target for each request whose URL could be told, in arrival order.
     std::vector<std::string> requestLog() const;
+
+    // How many connections clients have opened since start().
+    std::size_t acceptedConnections() const;
 
     // Idempotent. Closes the listener and every open connection, then joins all threads.
     void stop();

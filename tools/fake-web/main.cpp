@@ -84,6 +84,8 @@ int main(int argc, char** argv) {
         int signal = 0;
         sigwait(&stopSignals, &signal);
         server.stop();
+        // Read by whoever wants to know how well clients kept their connections alive.
+        std::cout << "accepted " << server.acceptedConnections() << " connections" << std::endl;
     } catch (const std::exception& error) {
         std::cerr << "fake-web: " << error.what() << '\n';
         return 1;

@@ -28,12 +28,22 @@ std::string_view withoutPort(std::string_view authority) {
     return authority.substr(0, authority.find(':'));
 }
 
-std::string_view hostHeader(std::string_view fields) {
+bool containsNoCase(std::string_view text, std::string_view word) {
+    for (; text.size() >= word.size(); text.remove_prefix(1)) {
+        if (startsWithNoCase(text, word)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// name: lower case, with the colon.
+std::string_view fieldValue(std::string_view fields, std::string_view name) {
     while (!fields.empty()) {
         const auto end = fields.find("\r\n");
         const std::string_view field = fields.substr(0, end);
-        if (startsWithNoCase(field, "host:")) {
-            return trim(field.substr(5));
+        if (startsWithNoCase(field, name)) {
+            return trim(field.substr(name.size()));
         }
         if (end == std::string_view::npos) {
             break;
@@ -59,10 +69,13 @@ RequestHead parseRequestHead(std::string_view head) {
     }
     request.method = line.substr(0, firstSpace);
     std::string_view target = line.substr(firstSpace + 1, lastSpace - firstSpace - 1);
+    const std::string_view fields = lineEnd == std::string_view::npos ? "" : head.substr(lineEnd + 2);
+    const std::string_view connection = fieldValue(fields, "connection:");
+    request.wantsClose = containsNoCase(connection, "close") ||
+                         (line.ends_with(" HTTP/1.0") && !containsNoCase(connection, "keep-alive"));
 
     if (target.starts_with('/')) {
-        const std::string_view fields = lineEnd == std::string_view::npos ? "" : head.substr(lineEnd + 2);
-        request.host = withoutPort(hostHeader(fields));
+        request.host = withoutPort(fieldValue(fields, "host:"));
         request.target = target;
     } else if (startsWithNoCase(target, "http://")) {
         // Proxy form: the URL names the host, and wins over any Host field.

@@ -33,6 +33,7 @@ struct Server::State {
     int listenFd = -1;
     std::uint16_t port = 0;
     std::atomic<bool> stopping = false;
+    std::atomic<std::size_t> accepted = 0;
     std::thread acceptor;
 
     // A worker closes its own socket under this lock, so stop() never shuts down a reused descriptor.
@@ -60,6 +61,7 @@ void Server::State::acceptLoop() {
             }
             continue;
         }
+        ++accepted;
         std::vector<std::thread> finished;
         {
             std::lock_guard lock(connectionsMutex);
@@ -86,7 +88,7 @@ void Server::State::acceptLoop() {
 }
 
 void Server::State::serve(std::list<Connection>::iterator connection) {
-    serveExchange(connection->fd, routes, [this](const RequestHead& request) { record(request); });
+    serveConnection(connection->fd, routes, [this](const RequestHead& request) { record(request); });
     std::lock_guard lock(connectionsMutex);
     ::close(connection->fd);
     connection->fd = -1;
@@ -142,6 +144,7 @@ void Server::start(std::uint16_t port) {
     state.listenFd = fd;
     state.port = ntohs(address.sin_port);
     state.stopping = false;
+    state.accepted = 0;
     try {
         state.acceptor = std::thread(&State::acceptLoop, &state);
     } catch (const std::system_error&) {
@@ -162,6 +165,10 @@ std::string Server::proxyUrl() const {
 std::vector<std::string> Server::requestLog() const {
     std::lock_guard lock(state_->logMutex);
     return state_->log;
+}
+
+std::size_t Server::acceptedConnections() const {
+    return state_->accepted;
 }
 
 void Server::stop() {
