@@ -1,5 +1,6 @@
 #include "tools/fake-web/fake_web_server.h"
 #include "tools/fake-web/request_head.h"
+#include "tools/fake-web/requested_domain.h"
 #include "tools/fake-web/route_match.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,30 @@ TEST(RequestHeadTest, TellsHostAndTargetForOriginAndProxyForms) {
     for (const auto& [head, method, host, target] : cases) {
         const RequestHead request = parseRequestHead(head);
         EXPECT_EQ(std::tie(request.method, request.host, request.target), std::tie(method, host, target)) << head;
+    }
+    // HTTP/1.1 keeps the connection unless told otherwise; HTTP/1.0 closes it unless told otherwise.
+    const std::pair<const char*, bool> closing[] = {
+        {"GET / HTTP/1.1\r\nHost: a\r\n\r\n", false},
+        {"GET / HTTP/1.1\r\nConnection: Close\r\nHost: a\r\n\r\n", true},
+        {"GET / HTTP/1.0\r\nHost: a\r\n\r\n", true},
+        {"GET / HTTP/1.0\r\nconnection: Keep-Alive\r\n\r\n", false},
+    };
+    for (const auto& [head, wantsClose] : closing) {
+        EXPECT_EQ(parseRequestHead(head).wantsClose, wantsClose) << head;
+    }
+}
+
+TEST(RequestedDomainTest, SamplePagesNameTheDomainTheRequestAsksAbout) {
+    const std::string page = "<a href=\"http://{{domain}}/\">{{domain}}</a>";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/querypr.asp?url=example.com", "<a href=\"http://example.com/\">example.com</a>"},
+        {"/s?wd=site%3Aa%20b.cn&lm=7", "<a href=\"http://a b.cn/\">a b.cn</a>"},
+        {"/s?wd=site%3A%E4%B8%AD.cn", "<a href=\"http://" + toGbk("中.cn") + "/\">" + toGbk("中.cn") + "</a>"},
+        {"/divuv/?url=100%2", "<a href=\"http://100%2/\">100%2</a>"},
+        {"/tb/vi60.html", "<a href=\"http:///\"></a>"},
+    };
+    for (const auto& [target, expected] : cases) {
+        EXPECT_EQ(fillDomainPlaceholder(page, target), expected) << target;
     }
 }
 
