@@ -7,14 +7,23 @@
 namespace quarnel {
 namespace {
 
+// No exception may cross libcurl's C frames: running out of memory fails the request.
 std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* userdata) {
     const std::size_t length = size * count;
-    return static_cast<ResponseReader*>(userdata)->headerLine({data, length}) ? length : 0;
+    try {
+        return static_cast<ResponseReader*>(userdata)->headerLine({data, length}) ? length : 0;
+    } catch (...) {
+        return 0;
+    }
 }
 
 std::size_t onBodyBytes(char* data, std::size_t size, std::size_t count, void* userdata) {
     const std::size_t length = size * count;
-    return static_cast<ResponseReader*>(userdata)->bodyBytes({data, length}) ? length : CURL_WRITEFUNC_ERROR;
+    try {
+        return static_cast<ResponseReader*>(userdata)->bodyBytes({data, length}) ? length : CURL_WRITEFUNC_ERROR;
+    } catch (...) {
+        return CURL_WRITEFUNC_ERROR;
+    }
 }
 
 }  // namespace

@@ -64,10 +64,11 @@ bool ResponseReader::bodyBytes(std::string_view bytes) {
     if (bytes.size() > maxBodyBytes_ - body_.size()) {
         return false;
     }
-    const std::size_t needed = body_.size() + bytes.size();
-    if (needed > body_.capacity()) {
-        // Doubling, but never past the limit: a body near the limit is not held twice over.
-        body_.reserve(std::min(maxBodyBytes_, std::max(needed, 2 * body_.capacity())));
+    if (body_.size() + bytes.size() > body_.capacity()) {
+        // More than Content-Length said, or no length given: one step to the limit rather
+        // than doubling, which would hold the old buffer beside the new one at every step.
+        // Pages never written to take no memory.
+        body_.reserve(maxBodyBytes_);
     }
     body_.append(bytes);
     return true;
