@@ -1,5 +1,8 @@
 #include "shell/last_domain_file.h"
 
+#include "fetch/bytes_to_bstr.h"
+#include "shell/valid_utf8.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,7 +42,9 @@ std::string LastDomainFile::read() const {
     for (char ch; in.get(ch) && ch != '\r' && ch != '\n';) {
         line += ch;
     }
-    return line;
+    // Not UTF-8: written where the system's code page is GBK. GB bytes never
+    // contain CR or LF, so the line was cut in the right place either way.
+    return isValidUtf8(line) ? line : BytesToBstr(line, "gbk");
 }
 
 bool LastDomainFile::write(const std::string& domain) const {
@@ -56,7 +61,10 @@ bool LastDomainFile::write(const std::string& domain) const {
     if (fd < 0) {
         return false;
     }
-    const bool saved = writeAll(fd, domain + '\n') && ::fsync(fd) == 0;
+    // The reader takes the first line, so a line break inside the domain would
+    // lose the rest of it anyway: only the text up to it is stored.
+    const std::string line(domain.substr(0, domain.find_first_of("\r\n")));
+    const bool saved = writeAll(fd, line + '\n') && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (saved && closed && ::rename(temporary.c_str(), path_.c_str()) == 0) {
         return true;

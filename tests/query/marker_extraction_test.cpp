@@ -36,14 +36,7 @@ INSTANTIATE_TEST_SUITE_P(LongerMarkers, ExtractBetweenMarkers,
                              // Occurrences never overlap: the only XX is the first one.
                              Case{"aXXXb", "XX", "Y", "Xb"},
                              // A second marker running into the next first marker does not count.
-                             Case{"aSTbYSTY", "ST", "YS", "bY"},
-                             Case{"x百度一下，找到相关网页1,234篇y", "百度一下，找到相关网页", "篇", "1,234"},
-                             // The full-width comma matches only itself.
-                             Case{"百度一下,找到相关网页9篇", "百度一下，找到相关网页", "篇", std::nullopt},
-                             Case{R"(劫持<a href="http://a.cn" target=_blank>b.cn</a>)",
-                                  R"(劫持<a href="http://a.cn" target=_blank>)", "<", "b.cn"},
-                             Case{R"(劫持<a href="http://A.cn" target=_blank>b.cn</a>)",
-                                  R"(劫持<a href="http://a.cn" target=_blank>)", "<", std::nullopt}));
+                             Case{"aSTbYSTY", "ST", "YS", "bY"}));
 
 }  // namespace
 }  // namespace quarnel

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+#include <sstream>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quarnel {
@@ -26,7 +30,13 @@ protected:
         return path;
     }
 
-    std::vector<std::string> folderEntries(const fs::path& folder) const {
+    static std::string bytesOf(const fs::path& path) {
+        std::ostringstream bytes;
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+
+    static std::vector<std::string> folderEntries(const fs::path& folder) {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
@@ -37,7 +47,7 @@ protected:
     fs::path folder_;
 };
 
-TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEnd) {
+TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEndAndGbkWhereItIsNotUtf8) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
         {"\nexample.com\n", ""},
@@ -45,8 +55,14 @@ TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEnd) {
         {"first.cn\nsecond.cn\n", "first.cn"},
         {"crlf.cn\r\nsecond.cn\r\n", "crlf.cn"},
         {"cr.cn\rsecond.cn", "cr.cn"},
-        {"no-end.cn", "no-end.cn"},
         {"中文.网\n", "中文.网"},
+        {"\xF0\x9F\x98\x80.cn", "\xF0\x9F\x98\x80.cn"},
+        // Written in GBK, or bytes that only look like UTF-8.
+        {"\xD6\xD0\xCE\xC4.com\r\n", "中文.com"},
+        {"\xC0\xAE.cn", "喇.cn"},                      // overlong
+        {"\xED\xA0\x80.cn", "頎€.cn"},                 // surrogate
+        {"\xF4\x90\x80\x80", "魫€€"},                  // past U+10FFFF
+        {"a\xE4\xB8\nsecond.cn", "a涓"},               // cut short
     };
     for (const auto& [bytes, expected] : cases) {
         EXPECT_EQ(LastDomainFile(put(bytes)).read(), expected) << bytes;
@@ -55,26 +71,47 @@ TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEnd) {
     EXPECT_EQ(LastDomainFile(folder_).read(), "") << "a folder in the file's place";
 }
 
-TEST_F(LastDomainFileTest, WriteCreatesTheFolderAndRoundTripsTheTextAsTyped) {
+TEST_F(LastDomainFileTest, WriteCreatesTheFolderAndStoresOneLineAsTyped) {
     const LastDomainFile file(folder_ / "state" / "quarnel" / "dz.txt");
-    for (const std::string domain : {" example.com ", "", "中文.网"}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {" example.com ", " example.com "},
+        {"", ""},
+        {"中文.网", "中文.网"},
+        {"first.cn\r\nsecond.cn", "first.cn"},
+        {"first.cn\nsecond.cn", "first.cn"},
+        {"first.cn\rsecond.cn", "first.cn"},
+    };
+    for (const auto& [domain, line] : cases) {
         ASSERT_TRUE(file.write(domain));
-        EXPECT_EQ(file.read(), domain);
+        EXPECT_EQ(bytesOf(file.path()), line + '\n') << domain;
+        EXPECT_EQ(file.read(), line);
     }
     EXPECT_EQ(folderEntries(folder_ / "state" / "quarnel"), std::vector<std::string>{"dz.txt"});
 }
 
 TEST_F(LastDomainFileTest, FailedSaveKeepsTheOldContentAndLeavesNoTemporaryFile) {
-    // The folder's place is taken by a regular file: nothing can be created in it.
-    const fs::path blocked = put("old.cn\n");
-    EXPECT_FALSE(LastDomainFile(blocked / "dz.txt").write("new.cn"));
-    EXPECT_EQ(LastDomainFile(blocked).read(), "old.cn");
+    const LastDomainFile file(put("old.cn\n"));
+    // The disk fills up part-way through the new content: writing in place would
+    // already have lost the old line. The size limit stays in a child process.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(file.write(std::string(100, 'x')) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the save must say it failed";
+    EXPECT_EQ(bytesOf(file.path()), "old.cn\n");
+    EXPECT_EQ(folderEntries(folder_), std::vector<std::string>{"dz.txt"});
 
     // The target is a folder: the new content cannot take its place.
     fs::create_directories(folder_ / "target" / "dz.txt");
     EXPECT_FALSE(LastDomainFile(folder_ / "target" / "dz.txt").write("new.cn"));
     EXPECT_EQ(folderEntries(folder_ / "target"), std::vector<std::string>{"dz.txt"});
-    EXPECT_EQ(folderEntries(folder_ / "target" / "dz.txt").size(), 0u);
+    EXPECT_TRUE(fs::is_empty(folder_ / "target" / "dz.txt"));
 }
 
 TEST(LastDomainPath, FollowsTheStateHomeConvention) {
