@@ -10,6 +10,7 @@
 #include "shell/window/clickable_label.h"
 #include "shell/window/domain_box.h"
 #include "shell/window/form1_layout.h"
+#include "shell/window/query_button.h"
 #include "shell/window/song_font.h"
 #include "shell/window/user_input_blocker.h"
 
@@ -17,12 +18,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QWebEngineProfile>
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace quarnel {
@@ -62,7 +64,9 @@ QLabel* createPicture(QWidget* parent, const char* name, const QPixmap& pixmap, 
 }
 
 QLineEdit* createTextBox(QWidget* parent, const char* name, const QString& text, const QFont& font) {
-    auto* box = new QLineEdit(text, parent);
+    auto* box = new QLineEdit(parent);
+    removeLengthLimit(*box);
+    box->setText(text);
     box->setObjectName(QString::fromLatin1(name));
     box->setFont(font);
     return box;
@@ -91,6 +95,7 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
     timer1_.setObjectName(QStringLiteral("Timer1"));
     createControls();
     placeControls();
+    command1_->setFocus();
     connectEvents();
 }
 
@@ -98,7 +103,6 @@ void Form1::createControls() {
     createPictures();
     createLabels();
     createInputs();
-    createPanels();
 }
 
 void Form1::createPictures() {
@@ -178,10 +182,17 @@ void Form1::createInputs() {
     textBoxes_ = {createTextBox(this, "Text1", QString::fromUtf8(kInitialText1), songFont(9)), domainBox_,
                   createTextBox(this, "Text6", QString::fromUtf8(kInitialText6), songFont(9))};
 
-    command1_ = new QPushButton(QStringLiteral("确  认"), this);
+    command1_ = new QueryButton(QStringLiteral("确  认"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setFont(songFont(9, true));
-    command1_->setAutoDefault(false);
+}
+
+void Form1::paintEvent(QPaintEvent* /*event*/) {
+    // Starting the web engine takes a good while: the window shows first.
+    if (webBrowser1_ == nullptr && !panelsScheduled_) {
+        panelsScheduled_ = true;
+        QTimer::singleShot(0, this, &Form1::createPanels);
+    }
 }
 
 void Form1::createPanels() {
@@ -195,6 +206,18 @@ void Form1::createPanels() {
     webBrowser2_->setObjectName(QStringLiteral("WebBrowser2"));
     auto* webBrowser3 = new WebPanel(profile, this);
     webBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
+    for (QWidget* created : std::initializer_list<QWidget*>{frame1, frame2, webBrowser1_, webBrowser2_, webBrowser3}) {
+        created->show();
+    }
+    for (WebPanel* panel : {webBrowser1_, webBrowser2_, webBrowser3}) {
+        connect(panel, &WebPanel::pageViewCreated, this, &Form1::chainFocus);
+    }
+    placeControls();
+    // The start-up sequence's navigations, in the order it made them.
+    for (const auto& [panel, url] : std::exchange(pendingNavigations_, {})) {
+        navigate(panel, url);
+    }
+    emit panelsCreated();
 }
 
 ClickableLabel* Form1::createSearchLink(const char* name, const char* toolTip) {
@@ -207,12 +230,13 @@ ClickableLabel* Form1::createSearchLink(const char* name, const char* toolTip) {
 
 void Form1::placeControls() {
     std::vector<std::pair<int, QWidget*>> focusOrder;
+    tabOrder_.clear();
     // The table lists the frontmost control first; raising from the back leaves it on top.
     const auto layout = form1Layout();
     for (auto place = layout.rbegin(); place != layout.rend(); ++place) {
         auto* widget = findChild<QWidget*>(QString::fromLatin1(place->name.data(), place->name.size()));
         if (widget == nullptr) {
-            continue;  // Timer1 has no place on the screen
+            continue;  // Timer1 has no place on the screen; the panels come after the first paint
         }
         widget->setGeometry(place->pixelRect());
         widget->raise();
@@ -231,7 +255,6 @@ void Form1::placeControls() {
         tabOrder_.push_back(widget);
     }
     chainFocus();
-    command1_->setFocus();
 }
 
 void Form1::chainFocus() {
@@ -249,9 +272,6 @@ void Form1::connectEvents() {
     connect(command1_, &QPushButton::clicked, this, &Form1::runQuery);
     connect(domainBox_, &DomainBox::clicked, this, &Form1::startFillTimer);
     connect(&timer1_, &QTimer::timeout, this, &Form1::fillCheckPage);
-    for (WebPanel* panel : findChildren<WebPanel*>()) {
-        connect(panel, &WebPanel::pageViewCreated, this, &Form1::chainFocus);
-    }
 }
 
 void Form1::load() {
@@ -276,7 +296,9 @@ void Form1::startFillTimer() {
 }
 
 void Form1::fillCheckPage() {
-    resumeNext([&] { webBrowser1_->fillUrlField(domainBox_->text()); });
+    if (webBrowser1_ != nullptr) {
+        resumeNext([&] { webBrowser1_->fillUrlField(domainBox_->text()); });
+    }
 }
 
 void Form1::openLink(SearchLink link) {
@@ -337,11 +359,18 @@ void Form1::updateTimer1() {
 }
 
 void Form1::navigate(BrowserPanel panel, const std::string& url) {
+    if (webBrowser1_ == nullptr) {
+        pendingNavigations_.emplace_back(panel, url);
+        return;
+    }
     (panel == BrowserPanel::WebBrowser1 ? webBrowser1_ : webBrowser2_)->navigate(url);
 }
 
 void Form1::submitCheckPage() {
-    webBrowser1_->clickSubmit();
+    // Before the panels exist there is no check page to submit, as while it loads.
+    if (webBrowser1_ != nullptr) {
+        webBrowser1_->clickSubmit();
+    }
 }
 
 }  // namespace quarnel

@@ -12,21 +12,25 @@
 #include <QWidget>
 
 #include <array>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quarnel {
 
 class CaptionLabel;
 class ClickableLabel;
 class DomainBox;
+class QueryButton;
 class WebPanel;
 
 // The one window of the program, with all its controls. The logic reaches the
 // controls through the control model; the window adds what a person sees and clicks.
+// The web panels are created right after the window first paints; navigations
+// asked for before then wait for them.
 class Form1 final : public QWidget, public ControlModel {
     Q_OBJECT
 public:
@@ -46,8 +50,13 @@ public:
 
     bool queryInProgress() const { return queryInProgress_; }
 
+signals:
+    // The web panels exist now, and the waiting navigations have started.
+    void panelsCreated();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
@@ -79,9 +88,11 @@ private:
     std::vector<QWidget*> tabOrder_;         // the controls that take the keyboard, in tab order
     std::array<QLineEdit*, 3> textBoxes_{};  // by TextBox: Text1, Text3, Text6
     DomainBox* domainBox_ = nullptr;         // Text3
-    QPushButton* command1_ = nullptr;
-    WebPanel* webBrowser1_ = nullptr;
+    QueryButton* command1_ = nullptr;
+    WebPanel* webBrowser1_ = nullptr;  // with WebBrowser2, null until the panels are created
     WebPanel* webBrowser2_ = nullptr;
+    bool panelsScheduled_ = false;
+    std::vector<std::pair<BrowserPanel, std::string>> pendingNavigations_;
     QTimer timer1_{this};
     int timer1Interval_ = 0;
     bool timer1Enabled_ = true;
