@@ -2,7 +2,6 @@
 
 #include "assets/window_pictures.h"
 #include "fetch/service_hosts.h"
-#include "panels/web_panel.h"
 #include "query/query_run.h"
 #include "shell/resume_next.h"
 #include "shell/start_up.h"
@@ -18,11 +17,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QWebEngineProfile>
 
 #include <algorithm>
 #include <cstdlib>
-#include <initializer_list>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -85,7 +82,8 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       messageBox_(*this),
       fetcher_(transport_, messageBox_),
       lastDomain_(lastDomain),
-      urlOpener_(urlOpener) {
+      urlOpener_(urlOpener),
+      webPanels_(QStringLiteral(QUARNEL_WEB_PANELS_LIBRARY)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
                    fromUtf8(hosts::kContactNumber));
@@ -198,20 +196,24 @@ void Form1::paintEvent(QPaintEvent* /*event*/) {
 void Form1::createPanels() {
     QGroupBox* frame1 = createFrame(this, "Frame1");
     QGroupBox* frame2 = createFrame(this, "Frame2");
-    // Qt's default profile keeps nothing on disk and outlives every page.
-    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-    webBrowser1_ = new WebPanel(profile, frame1);
-    webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-    webBrowser2_ = new WebPanel(profile, frame2);
-    webBrowser2_->setObjectName(QStringLiteral("WebBrowser2"));
-    auto* webBrowser3 = new WebPanel(profile, this);
-    webBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
-    for (QWidget* created : std::initializer_list<QWidget*>{frame1, frame2, webBrowser1_, webBrowser2_, webBrowser3}) {
-        created->show();
+    frame1->show();
+    frame2->show();
+    const std::pair<QWidget*, const char*> panels[] = {
+        {frame1, "WebBrowser1"}, {frame2, "WebBrowser2"}, {this, "WebBrowser3"}};
+    for (const auto& [container, name] : panels) {
+        QWidget* panel = webPanels_.createPanel(container);
+        if (panel == nullptr) {
+            // Without the web engine the window still queries; the frames stay empty.
+            pendingNavigations_.clear();
+            placeControls();
+            return;
+        }
+        panel->setObjectName(QString::fromLatin1(name));
+        panel->show();
+        connect(panel, SIGNAL(pageViewCreated()), this, SLOT(chainFocus()));
     }
-    for (WebPanel* panel : {webBrowser1_, webBrowser2_, webBrowser3}) {
-        connect(panel, &WebPanel::pageViewCreated, this, &Form1::chainFocus);
-    }
+    webBrowser1_ = findChild<QWidget*>(QStringLiteral("WebBrowser1"));
+    webBrowser2_ = findChild<QWidget*>(QStringLiteral("WebBrowser2"));
     placeControls();
     // The start-up sequence's navigations, in the order it made them.
     for (const auto& [panel, url] : std::exchange(pendingNavigations_, {})) {
@@ -241,7 +243,7 @@ void Form1::placeControls() {
         widget->setGeometry(place->pixelRect());
         widget->raise();
         // A web panel passes its focus on to the page inside, which it creates only later.
-        const bool takesFocus = widget->focusPolicy() != Qt::NoFocus || qobject_cast<WebPanel*>(widget) != nullptr;
+        const bool takesFocus = widget->focusPolicy() != Qt::NoFocus || isWebPanel(widget);
         if (place->tabIndex && takesFocus) {
             focusOrder.emplace_back(*place->tabIndex, widget);
         }
@@ -259,10 +261,7 @@ void Form1::placeControls() {
 
 void Form1::chainFocus() {
     // A web panel is reached through the widget it creates for its page.
-    const auto stop = [](QWidget* widget) {
-        auto* panel = qobject_cast<WebPanel*>(widget);
-        return panel != nullptr ? panel->keyboardTarget() : widget;
-    };
+    const auto stop = [](QWidget* widget) { return isWebPanel(widget) ? panelKeyboardTarget(widget) : widget; };
     for (std::size_t i = 1; i < tabOrder_.size(); ++i) {
         setTabOrder(stop(tabOrder_[i - 1]), stop(tabOrder_[i]));
     }
@@ -296,9 +295,7 @@ void Form1::startFillTimer() {
 }
 
 void Form1::fillCheckPage() {
-    if (webBrowser1_ != nullptr) {
-        resumeNext([&] { webBrowser1_->fillUrlField(domainBox_->text()); });
-    }
+    resumeNext([&] { fillPanelUrlField(webBrowser1_, domainBox_->text()); });
 }
 
 void Form1::openLink(SearchLink link) {
@@ -363,14 +360,12 @@ void Form1::navigate(BrowserPanel panel, const std::string& url) {
         pendingNavigations_.emplace_back(panel, url);
         return;
     }
-    (panel == BrowserPanel::WebBrowser1 ? webBrowser1_ : webBrowser2_)->navigate(url);
+    navigatePanel(panel == BrowserPanel::WebBrowser1 ? webBrowser1_ : webBrowser2_, url);
 }
 
 void Form1::submitCheckPage() {
     // Before the panels exist there is no check page to submit, as while it loads.
-    if (webBrowser1_ != nullptr) {
-        webBrowser1_->clickSubmit();
-    }
+    clickPanelSubmit(webBrowser1_);
 }
 
 }  // namespace quarnel

@@ -6,6 +6,7 @@
 #include "shell/control_model.h"
 #include "shell/last_domain_file.h"
 #include "shell/window/background_transport.h"
+#include "shell/window/web_panel_library.h"
 #include "shell/window/window_message_box.h"
 
 #include <QTimer>
@@ -25,7 +26,6 @@ class CaptionLabel;
 class ClickableLabel;
 class DomainBox;
 class QueryButton;
-class WebPanel;
 
 // The one window of the program, with all its controls. The logic reaches the
 // controls through the control model; the window adds what a person sees and clicks.
@@ -58,6 +58,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
+private slots:
+    void chainFocus();
+
 private:
     void createControls();
     void createPictures();
@@ -65,7 +68,6 @@ private:
     void createInputs();
     void createPanels();
     void placeControls();
-    void chainFocus();
     void connectEvents();
     ClickableLabel* createSearchLink(const char* name, const char* toolTip);
 
@@ -89,8 +91,9 @@ private:
     std::array<QLineEdit*, 3> textBoxes_{};  // by TextBox: Text1, Text3, Text6
     DomainBox* domainBox_ = nullptr;         // Text3
     QueryButton* command1_ = nullptr;
-    WebPanel* webBrowser1_ = nullptr;  // with WebBrowser2, null until the panels are created
-    WebPanel* webBrowser2_ = nullptr;
+    WebPanelLibrary webPanels_;
+    QWidget* webBrowser1_ = nullptr;  // with WebBrowser2, null until the panels are created
+    QWidget* webBrowser2_ = nullptr;
     bool panelsScheduled_ = false;
     std::vector<std::pair<BrowserPanel, std::string>> pendingNavigations_;
     QTimer timer1_{this};

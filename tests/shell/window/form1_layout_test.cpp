@@ -30,6 +30,13 @@ public:
     int requests = 0;  // read only once the window's worker thread is joined
 };
 
+// The window loads Qt WebEngine once the application exists, as the program does; it
+// wants this set before that.
+void shareOpenGlContexts() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+Q_CONSTRUCTOR_FUNCTION(shareOpenGlContexts)
+
 constexpr QRgb kNone = 0, kYellow = 0xffff00, kWhite = 0xffffff, kGrey = 0x808080, kLightGrey = 0xc0c0c0;
 const char* const kRetry = "如果没有查询结果，请重新查询";
 const char* const kAwaiting = "等待查询";
