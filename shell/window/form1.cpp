@@ -187,8 +187,7 @@ void Form1::createInputs() {
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {
     // Starting the web engine takes a good while: the window shows first.
-    if (webBrowser1_ == nullptr && !panelsScheduled_) {
-        panelsScheduled_ = true;
+    if (!std::exchange(panelsScheduled_, true)) {
         QTimer::singleShot(0, this, &Form1::createPanels);
     }
 }
