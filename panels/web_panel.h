@@ -2,7 +2,6 @@
 
 #include <QWebEngineView>
 
-
 class QWebEngineProfile;
 
 namespace quarnel {

@@ -207,14 +207,18 @@ private slots:
         const QWidget* label7 = window.child("Label7");
         const QString headings = window.child<QLabel>("Label7")->text();
         const auto pixels = [](const QString& text) {
-            return std::accumulate(text.begin(), text.end(), 0, [](int sum, QChar ch) { return sum + (ch.unicode() < 0x80 ? 7 : 13); });
+            return std::accumulate(text.begin(), text.end(), 0,
+                                   [](int sum, QChar ch) { return sum + (ch.unicode() < 0x80 ? 7 : 13); });
         };
         // Each column: its title, the value under it, the click area over both, and the one
         // URL that a click, or a double click, on the title or on the value opens.
         const std::tuple<const char*, const char*, const char*, std::string> columns[] = {
-            {"今日收录", "Label4", "Label8", search + "&lm=1"},    {"一星期收录", "Label5", "Label15", search + "&lm=7"},
-            {"一月收录", "Label12", "Label16", search + "&lm=30"}, {"所有日收录", "Label13", "Label17", search},
-            {"百度快照", "Label11", "Label18", search},            {"site:首页", "Label9", "Label19", search},
+            {"今日收录", "Label4", "Label8", search + "&lm=1"},
+            {"一星期收录", "Label5", "Label15", search + "&lm=7"},
+            {"一月收录", "Label12", "Label16", search + "&lm=30"},
+            {"所有日收录", "Label13", "Label17", search},
+            {"百度快照", "Label11", "Label18", search},
+            {"site:首页", "Label9", "Label19", search},
         };
         for (const auto& [title, value, link, url] : columns) {
             const QString heading = QString::fromUtf8(title);

@@ -8,9 +8,9 @@
 
 #include <QtTest>
 
+#include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -184,9 +184,9 @@ private slots:
         auto* label4 = qobject_cast<QLabel*>(control("Label4"));
         QCOMPARE(label4->textFormat(), Qt::PlainText);
         const QPoint corner = label4->pos();
-        for (const auto& [caption, width] : {std::pair{QStringLiteral("查询中.......... 1,234,567 条"), 4 * 13 + 21 * 7},
-                                             std::pair{QStringLiteral("<b>x</b> a&b &lt;"), 17 * 7},
-                                             std::pair{QString(), 0}}) {
+        for (const auto& [caption, width] :
+             {std::pair{QStringLiteral("查询中.......... 1,234,567 条"), 4 * 13 + 21 * 7},
+              std::pair{QStringLiteral("<b>x</b> a&b &lt;"), 17 * 7}, std::pair{QString(), 0}}) {
             form_->setCaption(quarnel::ResultLabel::Label4, caption.toStdString());
             QCOMPARE(label4->pos(), corner);
             QCOMPARE(label4->size(), QSize(width, caption.isEmpty() ? 0 : 12));
@@ -212,8 +212,8 @@ private slots:
             QStringList stops;
             QWidget* widget = command1;
             do {
-                if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() &&
-                    widget->isVisibleTo(form_.get()) && (stops.isEmpty() || stops.last() != owner(widget))) {
+                if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->isVisibleTo(form_.get()) &&
+                    (stops.isEmpty() || stops.last() != owner(widget))) {
                     stops << owner(widget);
                 }
                 widget = widget->nextInFocusChain();
