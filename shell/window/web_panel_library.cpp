@@ -1,6 +1,7 @@
 #include "shell/window/web_panel_library.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QWidget>
 
 namespace quarnel {
@@ -8,6 +9,11 @@ namespace quarnel {
 WebPanelLibrary::WebPanelLibrary(const QString& path) : library_(path) {}
 
 QWidget* WebPanelLibrary::createPanel(QWidget* parent) {
+    // Qt WebEngine loaded once the application object exists needs it made with shared
+    // OpenGL contexts, or it crashes on its first page: no panels then.
+    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
+        return nullptr;
+    }
     using CreatePanel = QWidget* (*)(QWidget*);
     const auto create = reinterpret_cast<CreatePanel>(library_.resolve("quarnelCreateWebPanel"));
     return create != nullptr ? create(parent) : nullptr;

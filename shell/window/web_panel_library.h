@@ -17,7 +17,8 @@ class WebPanelLibrary {
 public:
     explicit WebPanelLibrary(const QString& path);
 
-    // A new, blank panel in `parent`; null when the library cannot be loaded.
+    // A new, blank panel in `parent`; null when the library cannot be loaded, or when
+    // the application was made without Qt::AA_ShareOpenGLContexts.
     QWidget* createPanel(QWidget* parent);
 
 private:
