@@ -40,11 +40,10 @@ QString scriptLiteral(const QString& text) {
 
 WebPanel::WebPanel(QWebEngineProfile* profile, QWidget* parent) : QWebEngineView(profile, parent) {}
 
-void WebPanel::navigate(const std::string& url) {
-    const QByteArray encoded = QByteArray::fromStdString(url);
-    QUrl target = QUrl::fromEncoded(encoded, QUrl::StrictMode);
+void WebPanel::navigate(const QByteArray& url) {
+    QUrl target = QUrl::fromEncoded(url, QUrl::StrictMode);
     if (!target.isValid()) {
-        target = QUrl::fromEncoded(encoded, QUrl::TolerantMode);
+        target = QUrl::fromEncoded(url, QUrl::TolerantMode);
     }
     load(target);
 }

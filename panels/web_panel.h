@@ -2,14 +2,14 @@
 
 #include <QWebEngineView>
 
-#include <string>
-
 class QWebEngineProfile;
 
 namespace quarnel {
 
 // One of the window's embedded browser panels. The scripts it runs in the shown page
 // are fire-and-forget: they find the page as it is at that moment, or do nothing.
+// The window loads this library late and calls the panel through Qt's meta-object
+// system, hence the invokable operations.
 class WebPanel : public QWebEngineView {
     Q_OBJECT
 
@@ -17,17 +17,17 @@ public:
     WebPanel(QWebEngineProfile* profile, QWidget* parent);
 
     // Starts loading `url` (already percent-encoded) and returns at once.
-    void navigate(const std::string& url);
+    Q_INVOKABLE void navigate(const QByteArray& url);
 
     // Sets the value of the page's element called "url" to `text`, when the page has exactly one.
-    void fillUrlField(const QString& text);
+    Q_INVOKABLE void fillUrlField(const QString& text);
 
     // Clicks the first element named "submit", if there is one.
-    void clickSubmit();
+    Q_INVOKABLE void clickSubmit();
 
     // The widget that takes the keyboard for the panel: the one showing the page, once
     // the panel has created it.
-    QWidget* keyboardTarget();
+    Q_INVOKABLE QWidget* keyboardTarget();
 
 signals:
     // The widget that shows the page exists now.

@@ -5,7 +5,8 @@
 namespace quarnel {
 
 // A label or picture that takes the mouse anywhere inside its rectangle, even with
-// no caption, and tells of a click: a press and a release on it.
+// no caption, and tells of a click: a press and a release on it. A double click is
+// one click.
 class ClickableLabel : public QLabel {
     Q_OBJECT
 public:
@@ -16,7 +17,11 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
 };
 
 }  // namespace quarnel

@@ -2,7 +2,6 @@
 
 #include "assets/window_pictures.h"
 #include "fetch/service_hosts.h"
-#include "panels/web_panel.h"
 #include "query/query_run.h"
 #include "shell/resume_next.h"
 #include "shell/start_up.h"
@@ -10,6 +9,7 @@
 #include "shell/window/clickable_label.h"
 #include "shell/window/domain_box.h"
 #include "shell/window/form1_layout.h"
+#include "shell/window/query_button.h"
 #include "shell/window/song_font.h"
 #include "shell/window/user_input_blocker.h"
 
@@ -17,12 +17,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QWebEngineProfile>
 
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace quarnel {
@@ -62,7 +61,9 @@ QLabel* createPicture(QWidget* parent, const char* name, const QPixmap& pixmap, 
 }
 
 QLineEdit* createTextBox(QWidget* parent, const char* name, const QString& text, const QFont& font) {
-    auto* box = new QLineEdit(text, parent);
+    auto* box = new QLineEdit(parent);
+    removeLengthLimit(*box);
+    box->setText(text);
     box->setObjectName(QString::fromLatin1(name));
     box->setFont(font);
     return box;
@@ -81,7 +82,8 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       messageBox_(*this),
       fetcher_(transport_, messageBox_),
       lastDomain_(lastDomain),
-      urlOpener_(urlOpener) {
+      urlOpener_(urlOpener),
+      webPanels_(QStringLiteral(QUARNEL_WEB_PANELS_LIBRARY)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
                    fromUtf8(hosts::kContactNumber));
@@ -91,6 +93,7 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
     timer1_.setObjectName(QStringLiteral("Timer1"));
     createControls();
     placeControls();
+    command1_->setFocus();
     connectEvents();
 }
 
@@ -98,7 +101,6 @@ void Form1::createControls() {
     createPictures();
     createLabels();
     createInputs();
-    createPanels();
 }
 
 void Form1::createPictures() {
@@ -178,23 +180,45 @@ void Form1::createInputs() {
     textBoxes_ = {createTextBox(this, "Text1", QString::fromUtf8(kInitialText1), songFont(9)), domainBox_,
                   createTextBox(this, "Text6", QString::fromUtf8(kInitialText6), songFont(9))};
 
-    command1_ = new QPushButton(QStringLiteral("确  认"), this);
+    command1_ = new QueryButton(QStringLiteral("确  认"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setFont(songFont(9, true));
-    command1_->setAutoDefault(false);
+}
+
+void Form1::paintEvent(QPaintEvent* /*event*/) {
+    // Starting the web engine takes a good while: the window shows first.
+    if (!std::exchange(panelsScheduled_, true)) {
+        QTimer::singleShot(0, this, &Form1::createPanels);
+    }
 }
 
 void Form1::createPanels() {
     QGroupBox* frame1 = createFrame(this, "Frame1");
     QGroupBox* frame2 = createFrame(this, "Frame2");
-    // Qt's default profile keeps nothing on disk and outlives every page.
-    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-    webBrowser1_ = new WebPanel(profile, frame1);
-    webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-    webBrowser2_ = new WebPanel(profile, frame2);
-    webBrowser2_->setObjectName(QStringLiteral("WebBrowser2"));
-    auto* webBrowser3 = new WebPanel(profile, this);
-    webBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
+    frame1->show();
+    frame2->show();
+    const std::pair<QWidget*, const char*> panels[] = {
+        {frame1, "WebBrowser1"}, {frame2, "WebBrowser2"}, {this, "WebBrowser3"}};
+    for (const auto& [container, name] : panels) {
+        QWidget* panel = webPanels_.createPanel(container);
+        if (panel == nullptr) {
+            // Without the web engine the window still queries; the frames stay empty.
+            pendingNavigations_.clear();
+            placeControls();
+            return;
+        }
+        panel->setObjectName(QString::fromLatin1(name));
+        panel->show();
+        connect(panel, SIGNAL(pageViewCreated()), this, SLOT(chainFocus()));
+    }
+    webBrowser1_ = findChild<QWidget*>(QStringLiteral("WebBrowser1"));
+    webBrowser2_ = findChild<QWidget*>(QStringLiteral("WebBrowser2"));
+    placeControls();
+    // The start-up sequence's navigations, in the order it made them.
+    for (const auto& [panel, url] : std::exchange(pendingNavigations_, {})) {
+        navigate(panel, url);
+    }
+    emit panelsCreated();
 }
 
 ClickableLabel* Form1::createSearchLink(const char* name, const char* toolTip) {
@@ -207,17 +231,18 @@ ClickableLabel* Form1::createSearchLink(const char* name, const char* toolTip) {
 
 void Form1::placeControls() {
     std::vector<std::pair<int, QWidget*>> focusOrder;
+    tabOrder_.clear();
     // The table lists the frontmost control first; raising from the back leaves it on top.
     const auto layout = form1Layout();
     for (auto place = layout.rbegin(); place != layout.rend(); ++place) {
         auto* widget = findChild<QWidget*>(QString::fromLatin1(place->name.data(), place->name.size()));
         if (widget == nullptr) {
-            continue;  // Timer1 has no place on the screen
+            continue;  // Timer1 has no place on the screen; the panels come after the first paint
         }
         widget->setGeometry(place->pixelRect());
         widget->raise();
         // A web panel passes its focus on to the page inside, which it creates only later.
-        const bool takesFocus = widget->focusPolicy() != Qt::NoFocus || qobject_cast<WebPanel*>(widget) != nullptr;
+        const bool takesFocus = widget->focusPolicy() != Qt::NoFocus || isWebPanel(widget);
         if (place->tabIndex && takesFocus) {
             focusOrder.emplace_back(*place->tabIndex, widget);
         }
@@ -231,15 +256,11 @@ void Form1::placeControls() {
         tabOrder_.push_back(widget);
     }
     chainFocus();
-    command1_->setFocus();
 }
 
 void Form1::chainFocus() {
     // A web panel is reached through the widget it creates for its page.
-    const auto stop = [](QWidget* widget) {
-        auto* panel = qobject_cast<WebPanel*>(widget);
-        return panel != nullptr ? panel->keyboardTarget() : widget;
-    };
+    const auto stop = [](QWidget* widget) { return isWebPanel(widget) ? panelKeyboardTarget(widget) : widget; };
     for (std::size_t i = 1; i < tabOrder_.size(); ++i) {
         setTabOrder(stop(tabOrder_[i - 1]), stop(tabOrder_[i]));
     }
@@ -249,9 +270,6 @@ void Form1::connectEvents() {
     connect(command1_, &QPushButton::clicked, this, &Form1::runQuery);
     connect(domainBox_, &DomainBox::clicked, this, &Form1::startFillTimer);
     connect(&timer1_, &QTimer::timeout, this, &Form1::fillCheckPage);
-    for (WebPanel* panel : findChildren<WebPanel*>()) {
-        connect(panel, &WebPanel::pageViewCreated, this, &Form1::chainFocus);
-    }
 }
 
 void Form1::load() {
@@ -276,7 +294,7 @@ void Form1::startFillTimer() {
 }
 
 void Form1::fillCheckPage() {
-    resumeNext([&] { webBrowser1_->fillUrlField(domainBox_->text()); });
+    resumeNext([&] { fillPanelUrlField(webBrowser1_, domainBox_->text()); });
 }
 
 void Form1::openLink(SearchLink link) {
@@ -337,11 +355,16 @@ void Form1::updateTimer1() {
 }
 
 void Form1::navigate(BrowserPanel panel, const std::string& url) {
-    (panel == BrowserPanel::WebBrowser1 ? webBrowser1_ : webBrowser2_)->navigate(url);
+    if (webBrowser1_ == nullptr) {
+        pendingNavigations_.emplace_back(panel, url);
+        return;
+    }
+    navigatePanel(panel == BrowserPanel::WebBrowser1 ? webBrowser1_ : webBrowser2_, url);
 }
 
 void Form1::submitCheckPage() {
-    webBrowser1_->clickSubmit();
+    // Before the panels exist there is no check page to submit, as while it loads.
+    clickPanelSubmit(webBrowser1_);
 }
 
 }  // namespace quarnel

@@ -6,27 +6,31 @@
 #include "shell/control_model.h"
 #include "shell/last_domain_file.h"
 #include "shell/window/background_transport.h"
+#include "shell/window/web_panel_library.h"
 #include "shell/window/window_message_box.h"
 
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quarnel {
 
 class CaptionLabel;
 class ClickableLabel;
 class DomainBox;
-class WebPanel;
+class QueryButton;
 
 // The one window of the program, with all its controls. The logic reaches the
 // controls through the control model; the window adds what a person sees and clicks.
+// The web panels are created right after the window first paints; navigations
+// asked for before then wait for them.
 class Form1 final : public QWidget, public ControlModel {
     Q_OBJECT
 public:
@@ -46,8 +50,16 @@ public:
 
     bool queryInProgress() const { return queryInProgress_; }
 
+signals:
+    // The web panels exist now, and the waiting navigations have started.
+    void panelsCreated();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private slots:
+    void chainFocus();
 
 private:
     void createControls();
@@ -56,7 +68,6 @@ private:
     void createInputs();
     void createPanels();
     void placeControls();
-    void chainFocus();
     void connectEvents();
     ClickableLabel* createSearchLink(const char* name, const char* toolTip);
 
@@ -79,9 +90,12 @@ private:
     std::vector<QWidget*> tabOrder_;         // the controls that take the keyboard, in tab order
     std::array<QLineEdit*, 3> textBoxes_{};  // by TextBox: Text1, Text3, Text6
     DomainBox* domainBox_ = nullptr;         // Text3
-    QPushButton* command1_ = nullptr;
-    WebPanel* webBrowser1_ = nullptr;
-    WebPanel* webBrowser2_ = nullptr;
+    QueryButton* command1_ = nullptr;
+    WebPanelLibrary webPanels_;
+    QWidget* webBrowser1_ = nullptr;  // with WebBrowser2, null until the panels are created
+    QWidget* webBrowser2_ = nullptr;
+    bool panelsScheduled_ = false;
+    std::vector<std::pair<BrowserPanel, std::string>> pendingNavigations_;
     QTimer timer1_{this};
     int timer1Interval_ = 0;
     bool timer1Enabled_ = true;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
+    // The web panels are loaded after the window shows; Qt WebEngine needs this set before.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
 
     quarnel::CurlTransport transport;

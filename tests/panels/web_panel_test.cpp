@@ -40,7 +40,7 @@ testing::ProxiedStandIn standIn{{
 
 bool show(WebPanel& panel, const std::string& path) {
     QSignalSpy loaded(&panel, &QWebEngineView::loadFinished);
-    panel.navigate(kSite + path);
+    panel.navigate(QByteArray::fromStdString(kSite + path));
     return loaded.wait(kTimeoutMs) && loaded.first().first().toBool();
 }
 

@@ -28,6 +28,7 @@
 #include <chrono>
 #include <fstream>
 #include <memory>
+#include <numeric>
 #include <semaphore>
 #include <tuple>
 
@@ -97,6 +98,7 @@ struct Window {
     LastDomainFile lastDomain{std::filesystem::path(folder.path().toStdString()) / "dz.txt"};
     RecordingOpener opener;
     Form1 form;
+    QSignalSpy panelsCreated{&form, &Form1::panelsCreated};
 
     explicit Window(HttpTransport& transport) : form(transport, lastDomain, opener) {}
 
@@ -104,9 +106,10 @@ struct Window {
     T* child(const char* name) const {
         return form.findChild<T*>(QString::fromLatin1(name));
     }
+    // Shown, with the panels that come after the first paint.
     bool shown() {
         form.show();
-        return QTest::qWaitForWindowExposed(&form);
+        return QTest::qWaitForWindowExposed(&form) && (!panelsCreated.isEmpty() || panelsCreated.wait(kTimeoutMs));
     }
     QStringList captions() const {
         QStringList captions;
@@ -200,21 +203,42 @@ private slots:
         auto* text3 = window.child<QLineEdit>("Text3");
         text3->setText("a b\"c");
         const std::string search = "http://www.baidu.com/s?wd=site%3Aa%20b%22c";
-        // Each link, what takes the mouse at its centre, and the one URL a click there opens.
-        const std::tuple<const char*, const char*, std::string> links[] = {
-            {"Label8", "Label8", search + "&lm=1"},   {"Label4", "Label8", search + "&lm=1"},
-            {"Label15", "Label15", search + "&lm=7"}, {"Label16", "Label16", search + "&lm=30"},
-            {"Label17", "Label17", search},           {"Label18", "Label18", search},
-            {"Label19", "Label19", search},           {"Image1", "Image1", "http://check.quarnel.example"},
+        // Where Label7 draws a title: 宋体 bold 9 pt gives a CJK character 13 pixels, any other 7.
+        const QWidget* label7 = window.child("Label7");
+        const QString headings = window.child<QLabel>("Label7")->text();
+        const auto pixels = [](const QString& text) {
+            return std::accumulate(text.begin(), text.end(), 0,
+                                   [](int sum, QChar ch) { return sum + (ch.unicode() < 0x80 ? 7 : 13); });
         };
-        for (const auto& [name, inFront, url] : links) {
-            const QPoint centre = window.child(name)->geometry().center();
-            QWidget* target = window.form.childAt(centre);
-            QVERIFY2(target != nullptr && target->objectName() == inFront, name);
-            window.opener.urls.clear();
-            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window.form, centre));
-            QVERIFY2(window.opener.urls == std::vector{url}, name);
+        // Each column: its title, the value under it, the click area over both, and the one
+        // URL that a click, or a double click, on the title or on the value opens.
+        const std::tuple<const char*, const char*, const char*, std::string> columns[] = {
+            {"今日收录", "Label4", "Label8", search + "&lm=1"},
+            {"一星期收录", "Label5", "Label15", search + "&lm=7"},
+            {"一月收录", "Label12", "Label16", search + "&lm=30"},
+            {"所有日收录", "Label13", "Label17", search},
+            {"百度快照", "Label11", "Label18", search},
+            {"site:首页", "Label9", "Label19", search},
+        };
+        for (const auto& [title, value, link, url] : columns) {
+            const QString heading = QString::fromUtf8(title);
+            const QPoint titleCentre(
+                label7->x() + pixels(headings.left(headings.indexOf(heading))) + pixels(heading) / 2,
+                label7->geometry().center().y());
+            const QPoint valueCentre = window.child(value)->geometry().center();
+            QVERIFY2(std::abs(titleCentre.x() - valueCentre.x()) <= 3, title);
+            QVERIFY2(std::abs(titleCentre.x() - window.child(link)->geometry().center().x()) <= 3, title);
+            for (const QPoint at : {titleCentre, valueCentre}) {
+                QCOMPARE(window.form.childAt(at)->objectName(), QString(link));
+                window.opener.urls.clear();
+                QTest::mouseClick(window.form.windowHandle(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(window.form.windowHandle(), Qt::LeftButton, {}, at);
+                QVERIFY2(window.opener.urls == std::vector(2, url), title);
+            }
         }
+        window.opener.urls.clear();
+        QTest::mouseDClick(window.form.windowHandle(), Qt::LeftButton, {}, window.child("Image1")->geometry().center());
+        QCOMPARE(qStrings(window.opener.urls), QStringList{"http://check.quarnel.example"});
         // Label4's own click, for where a long caption shows past Label8, with the domain as it is then.
         text3->setText("other.example");
         window.opener.urls.clear();
@@ -292,10 +316,18 @@ private slots:
     void queryOverLoopbackAsksForEveryPageInOrder() {
         CurlTransport transport;
         Window window(transport);
-        QSignalSpy loaded(window.child<QWebEngineView>("WebBrowser1"), &QWebEngineView::loadFinished);
+        // As the program starts: loaded before shown, the panels' pages asked for before the panels exist.
+        std::vector<std::unique_ptr<QSignalSpy>> loaded;
+        connect(&window.form, &Form1::panelsCreated, this, [&] {
+            for (const char* panel : {"WebBrowser1", "WebBrowser2"}) {
+                loaded.push_back(
+                    std::make_unique<QSignalSpy>(window.child<QWebEngineView>(panel), &QWebEngineView::loadFinished));
+            }
+        });
         window.form.load();
         QVERIFY(window.shown());
-        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(loaded[0]->count() == 1 && loaded[1]->count() == 1, kTimeoutMs);
+        QVERIFY(loaded[0]->first().first().toBool() && loaded[1]->first().first().toBool());
         window.child<QLineEdit>("Text3")->setText(QString::fromStdString(kDomain));
         const std::size_t start = standIn.server.requestLog().size();
 

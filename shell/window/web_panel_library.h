@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QLibrary>
+#include <QString>
+
+#include <string>
+
+class QWidget;
+
+namespace quarnel {
+
+// The window's web panels live in a library of their own, loaded only when the first
+// panel is asked for: Qt WebEngine alone takes longer to load than the rest of the
+// window to show. The window does not link it, so it reaches a panel's operations
+// through Qt's meta-object system; each does nothing for a null panel.
+class WebPanelLibrary {
+public:
+    explicit WebPanelLibrary(const QString& path);
+
+    // A new, blank panel in `parent`; null when the library cannot be loaded, or when
+    // the application was made without Qt::AA_ShareOpenGLContexts.
+    QWidget* createPanel(QWidget* parent);
+
+private:
+    QLibrary library_;
+};
+
+bool isWebPanel(const QWidget* widget);
+void navigatePanel(QWidget* panel, const std::string& url);
+void fillPanelUrlField(QWidget* panel, const QString& text);
+void clickPanelSubmit(QWidget* panel);
+// The widget that takes the keyboard for the panel: the one showing its page, once made.
+QWidget* panelKeyboardTarget(QWidget* panel);
+
+}  // namespace quarnel
