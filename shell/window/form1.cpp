@@ -76,12 +76,14 @@ QGroupBox* createFrame(QWidget* parent, const char* name) {
 
 }  // namespace
 
-Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener)
+Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener,
+             HistoryAccess history)
     : transport_(transport),
       messageBox_(*this),
-      fetcher_(transport_, messageBox_),
+      fetcher_(transport_, countedBox_),
       lastDomain_(lastDomain),
-      urlOpener_(urlOpener) {
+      urlOpener_(urlOpener),
+      history_(*this, *this, std::move(history)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
                    fromUtf8(hosts::kContactNumber));
@@ -265,7 +267,7 @@ void Form1::runQuery() {
     queryInProgress_ = true;
     {
         const UserInputBlocker blocker(*this);
-        QueryRun(*this, fetcher_, &lastDomain_).run();
+        history_.recordRun(countedBox_, [this] { QueryRun(*this, fetcher_, &lastDomain_).run(); });
     }
     queryInProgress_ = false;
 }
