@@ -25,6 +25,8 @@ const QSize kFirstSize(960, 640);
 const QString kSizeKey = QStringLiteral("historyWindow/size");
 constexpr int kTimeColumn = 0;
 constexpr int kRowsMeasuredForWidth = 100;
+constexpr int kSplitterUnit = 1000;
+constexpr int kLowestChart = 240;
 
 QSettings windowSettings() {
     return QSettings(QStringLiteral("Quarnel"), QStringLiteral("quarnel"));
@@ -72,6 +74,7 @@ void HistoryWindow::createControls() {
 
     chart_ = new RunChartView(this);
     chart_->setObjectName(QStringLiteral("chart"));
+    chart_->setMinimumHeight(kLowestChart);
     table_ = new RunTableModel(this);
     sorted_ = new QSortFilterProxyModel(this);
     sorted_->setSourceModel(table_);
@@ -102,6 +105,8 @@ void HistoryWindow::placeControls() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(chart_);
     splitter->addWidget(tableView_);
+    // The table asks for more than it needs; the chart gets three fifths to start with.
+    splitter->setSizes({3 * kSplitterUnit, 2 * kSplitterUnit});
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -121,7 +122,10 @@ void RunChartView::plot() {
     for (const QPointF& step : steps) {
         highestPageRank = std::max(highestPageRank, step.y());
     }
-    pageRankAxis->setRange(0, highestPageRank);
+    // Whole steps of two, so each tick names a PageRank.
+    const double topTick = 2 * std::ceil(highestPageRank / 2);
+    pageRankAxis->setRange(0, topTick);
+    pageRankAxis->setTickCount(static_cast<int>(topTick) / 2 + 1);
     pageRankAxis->setLabelFormat(QStringLiteral("%d"));
     pageRankAxis->setTitleText(QStringLiteral("网站PR"));
     chart->addAxis(pageRankAxis, Qt::AlignRight);
@@ -142,6 +146,7 @@ QAbstractAxis* RunChartView::createCountAxis(double highest) {
     }
     auto* axis = new QValueAxis;
     axis->setRange(0, highest * 1.1);
+    axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%.0f"));
     axis->setTitleText(QStringLiteral("收录"));
     return axis;
