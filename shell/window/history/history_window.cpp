@@ -54,6 +54,13 @@ HistoryWindow::HistoryWindow(const HistoryAccess& access, QWidget* parent)
     resize(windowSettings().value(kSizeKey, kFirstSize).toSize());
 }
 
+// Closing the main window takes this one along without hiding it first.
+HistoryWindow::~HistoryWindow() {
+    if (isVisible()) {
+        rememberSize();
+    }
+}
+
 void HistoryWindow::createControls() {
     domains_ = new QComboBox(this);
     domains_->setObjectName(QStringLiteral("domains"));
@@ -175,8 +182,12 @@ void HistoryWindow::exportShownRuns() {
 }
 
 void HistoryWindow::hideEvent(QHideEvent* event) {
-    windowSettings().setValue(kSizeKey, size());
+    rememberSize();
     QWidget::hideEvent(event);
+}
+
+void HistoryWindow::rememberSize() const {
+    windowSettings().setValue(kSizeKey, size());
 }
 
 }  // namespace quarnel

@@ -26,6 +26,7 @@ class RunTableModel;
 class HistoryWindow final : public QWidget {
 public:
     HistoryWindow(const HistoryAccess& access, QWidget* parent);
+    ~HistoryWindow() override;
 
     // Reads the recorded domains afresh and shows the runs of `domain`, or of the first
     // domain when `domain` has none.
@@ -42,6 +43,7 @@ private:
     void showRuns();
     void showNotice(const QString& notice);
     void exportShownRuns();
+    void rememberSize() const;
 
     const history::HistoryReader* reader_;
     QString unavailable_;

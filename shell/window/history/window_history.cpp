@@ -6,8 +6,9 @@
 #include "shell/window/history/history_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -24,6 +25,28 @@ WindowHistory::WindowHistory(QWidget& window, const ControlModel& controls, Hist
     addCommand("查询历史…", QKeySequence(Qt::CTRL | Qt::Key_H), &WindowHistory::showHistory);
     addCommand("导出 CSV…", QKeySequence(Qt::CTRL | Qt::Key_E), &WindowHistory::exportAllRuns);
     addCommand("复制结果", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &WindowHistory::copyResults);
+    qApp->installEventFilter(this);
+}
+
+bool WindowHistory::eventFilter(QObject* target, QEvent* event) {
+    // A text box claims some of these keys for itself (Ctrl+E ends the line on X11
+    // desktops); here the commands come first. During a query run the window's input
+    // blocker, asked before this, drops them all the same.
+    if (event->type() != QEvent::ShortcutOverride) {
+        return false;
+    }
+    const auto* widget = qobject_cast<const QWidget*>(target);
+    if (widget == nullptr || widget->window() != &window_) {
+        return false;
+    }
+    const QKeySequence pressed(static_cast<const QKeyEvent*>(event)->keyCombination());
+    for (const QAction* action : window_.actions()) {
+        if (action->shortcut() == pressed) {
+            event->ignore();
+            return true;
+        }
+    }
+    return false;
 }
 
 void WindowHistory::addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)()) {
@@ -105,7 +128,7 @@ void WindowHistory::copyResults() {
     history::RunRecord shown;
     shown.domain = controls_.text(TextBox::Text3);
     shown.results = history::resultsOf(controls_);
-    QGuiApplication::clipboard()->setText(QString::fromStdString(history::formatTextBlock(shown)));
+    QApplication::clipboard()->setText(QString::fromStdString(history::formatTextBlock(shown)));
 }
 
 }  // namespace quarnel

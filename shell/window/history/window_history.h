@@ -31,6 +31,9 @@ public:
     void exportAllRuns();
     void copyResults();
 
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override;
+
 private:
     void addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)());
     void store(const history::RunRecord& run);
