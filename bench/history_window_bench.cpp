@@ -39,6 +39,7 @@ struct PaintWatch final : QObject {
 
 void seed(quarnel::history::SqliteHistory& store) {
     const auto first = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()) - kRuns * 24h;
+    std::vector<quarnel::history::RunRecord> runs;
     for (int day = 0; day < kRuns; ++day) {
         const std::string count = std::to_string(1000 + day * 7 % 500);
         quarnel::history::RunRecord run;
@@ -48,8 +49,9 @@ void seed(quarnel::history::SqliteHistory& store) {
         run.origin = day % 3 == 0 ? quarnel::history::RunOrigin::Window : quarnel::history::RunOrigin::Cli;
         run.results = {std::to_string(day % 40), std::to_string(200 + day % 90), "约" + count, count + ",000",
                        "2026-12-5", "首页第一", std::to_string(day / 400), "pr真实"};
-        store.record(run);
+        runs.push_back(run);
     }
+    store.recordAll(runs);
 }
 
 // Milliseconds from creating the window until its chart and its table have been painted.
