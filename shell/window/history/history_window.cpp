@@ -144,10 +144,10 @@ void HistoryWindow::showDomain(const std::string& domain) {
     }
     const auto picked = std::find(domains.begin(), domains.end(), domain);
     domains_->setCurrentIndex(picked != domains.end() ? static_cast<int>(picked - domains.begin()) : 0);
-    const bool any = !domains.empty();
-    domains_->setEnabled(any);
-    logarithmic_->setEnabled(any);
-    export_->setEnabled(any);
+    anyDomain_ = !domains.empty();
+    domains_->setEnabled(anyDomain_);
+    logarithmic_->setEnabled(anyDomain_);
+    export_->setEnabled(anyDomain_ && !queryRunning_);
     showRuns();
 }
 
@@ -175,6 +175,11 @@ void HistoryWindow::showNotice(const QString& notice) {
 void HistoryWindow::setRecordingProblem(const QString& problem) {
     recordingProblem_->setText(problem);
     recordingProblem_->setVisible(!problem.isEmpty());
+}
+
+void HistoryWindow::setQueryRunning(bool running) {
+    queryRunning_ = running;
+    export_->setEnabled(anyDomain_ && !queryRunning_);
 }
 
 void HistoryWindow::exportShownRuns() {

@@ -33,6 +33,8 @@ public:
     void showDomain(const std::string& domain);
     // A line over the chart; empty says nothing.
     void setRecordingProblem(const QString& problem);
+    // While a query runs, the export waits: its file dialog would hold the run up.
+    void setQueryRunning(bool running);
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -48,6 +50,8 @@ private:
     const history::HistoryReader* reader_;
     QString unavailable_;
     std::vector<history::RunRecord> runs_;  // of the picked domain, oldest first
+    bool anyDomain_ = false;
+    bool queryRunning_ = false;
 
     QComboBox* domains_ = nullptr;
     QCheckBox* logarithmic_ = nullptr;

@@ -64,12 +64,20 @@ void WindowHistory::recordRun(const CountingMessageBox& failures, const std::fun
     const int failedBefore = failures.shown();
     const auto started = std::chrono::steady_clock::now();
 
+    setQueryRunning(true);
     query();
+    setQueryRunning(false);
 
     run.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     run.fetchFailures = failures.shown() - failedBefore;
     run.results = history::resultsOf(controls_);
     store(run);
+}
+
+void WindowHistory::setQueryRunning(bool running) {
+    if (historyWindow_ != nullptr) {
+        historyWindow_->setQueryRunning(running);
+    }
 }
 
 void WindowHistory::store(const history::RunRecord& run) {

@@ -36,6 +36,7 @@ protected:
 
 private:
     void addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)());
+    void setQueryRunning(bool running);
     void store(const history::RunRecord& run);
     QString recordingProblem() const;
 
