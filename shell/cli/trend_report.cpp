@@ -101,6 +101,9 @@ std::string sparkline(const std::vector<std::optional<long long>>& values) {
         }
     }
     std::string line;
+    if (!any) {
+        return line;
+    }
     for (const auto& value : values) {
         if (!value) {
             line += ' ';
@@ -124,8 +127,8 @@ std::string formatTrend(const std::vector<TrendRow>& rows, bool withSparklines) 
                 padded(shown(row.sincePrevious, true), kNumberColumns, true) +
                 padded(shown(row.over7Days, true), kNumberColumns, true) +
                 padded(shown(row.over30Days, true), kNumberColumns, true);
-        if (withSparklines) {
-            text += "  " + sparkline(row.recent);
+        if (const std::string line = withSparklines ? sparkline(row.recent) : ""; !line.empty()) {
+            text += "  " + line;
         }
         text += '\n';
     }

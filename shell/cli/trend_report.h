@@ -23,7 +23,8 @@ struct TrendRow {
 // `runs` of one domain, oldest first.
 std::vector<TrendRow> trendOf(const std::vector<history::RunRecord>& runs, std::chrono::sys_seconds now);
 
-// ▁ for the smallest number, █ for the largest, a space where a run gave none.
+// ▁ for the smallest number, █ for the largest, a space where a run gave none;
+// nothing when no run gave a number.
 std::string sparkline(const std::vector<std::optional<long long>>& values);
 
 // The rows under a heading line, aligned for a terminal; sparklines only when asked.
