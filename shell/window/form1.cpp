@@ -77,12 +77,14 @@ QGroupBox* createFrame(QWidget* parent, const char* name) {
 
 }  // namespace
 
-Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener)
+Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener,
+             HistoryAccess history)
     : transport_(transport),
       messageBox_(*this),
-      fetcher_(transport_, messageBox_),
+      fetcher_(transport_, countedBox_),
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
+      history_(*this, *this, std::move(history)),
       webPanels_(QStringLiteral(QUARNEL_WEB_PANELS_LIBRARY)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
@@ -283,7 +285,7 @@ void Form1::runQuery() {
     queryInProgress_ = true;
     {
         const UserInputBlocker blocker(*this);
-        QueryRun(*this, fetcher_, &lastDomain_).run();
+        history_.recordRun(countedBox_, [this] { QueryRun(*this, fetcher_, &lastDomain_).run(); });
     }
     queryInProgress_ = false;
 }

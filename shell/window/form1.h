@@ -7,6 +7,7 @@
 #include "shell/last_domain_file.h"
 #include "shell/window/background_transport.h"
 #include "shell/window/web_panel_library.h"
+#include "shell/window/history/window_history.h"
 #include "shell/window/window_message_box.h"
 
 #include <QTimer>
@@ -34,7 +35,9 @@ class QueryButton;
 class Form1 final : public QWidget, public ControlModel {
     Q_OBJECT
 public:
-    Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener);
+    // Query runs are recorded into `history`; without one they are not.
+    Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener,
+          HistoryAccess history = {});
 
     // The Load event: panels to their pages, the remembered domain into Text3.
     void load();
@@ -81,9 +84,11 @@ private:
 
     BackgroundTransport transport_;
     WindowMessageBox messageBox_;
+    CountingMessageBox countedBox_{messageBox_};  // the failed fetches, for the history
     HttpPageFetcher fetcher_;
     const LastDomainFile& lastDomain_;
     UrlOpener& urlOpener_;
+    WindowHistory history_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;

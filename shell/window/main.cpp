@@ -1,4 +1,6 @@
 #include "fetch/curl_transport.h"
+#include "history/history_path.h"
+#include "history/sqlite_history.h"
 #include "panels/desktop_url_opener.h"
 #include "shell/last_domain_file.h"
 #include "shell/window/form1.h"
@@ -7,6 +9,35 @@
 #include <QScreen>
 
 #include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+// The user's history database; when there is none, the window starts all the same
+// and its history says why.
+quarnel::HistoryAccess openHistory(std::unique_ptr<quarnel::history::SqliteHistory>& store) {
+    const std::filesystem::path path =
+        quarnel::history::historyPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    quarnel::HistoryAccess access;
+    if (path.empty()) {
+        access.unavailable = "没有可存放查询历史的文件夹（HOME 与 XDG_DATA_HOME 均未设置）";
+    } else {
+        try {
+            store = std::make_unique<quarnel::history::SqliteHistory>(path);
+            access.recorder = store.get();
+            access.reader = store.get();
+        } catch (const std::exception& error) {
+            access.unavailable = error.what();
+        }
+    }
+    if (!access.unavailable.empty()) {
+        std::cerr << "history: " << access.unavailable << '\n';
+    }
+    return access;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // The web panels are loaded after the window shows; Qt WebEngine needs this set before.
@@ -18,7 +49,8 @@ int main(int argc, char** argv) {
         quarnel::lastDomainPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
     quarnel::DesktopUrlOpener urlOpener;
 
-    quarnel::Form1 form1(transport, lastDomain, urlOpener);
+    std::unique_ptr<quarnel::history::SqliteHistory> history;
+    quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history));
     form1.load();
     if (const QScreen* screen = form1.screen(); screen != nullptr) {
         form1.move(screen->availableGeometry().center() - form1.rect().center());

@@ -1,0 +1,142 @@
+#include "shell/window/history/window_history.h"
+
+#include "history/run_results.h"
+#include "history/run_text_block.h"
+#include "shell/window/history/csv_export.h"
+#include "shell/window/history/history_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <chrono>
+#include <iostream>
+
+namespace quarnel {
+
+WindowHistory::WindowHistory(QWidget& window, const ControlModel& controls, HistoryAccess access)
+    : QObject(&window), window_(window), controls_(controls), access_(std::move(access)) {
+    // The right button anywhere outside the web panels and the domain box, which keep
+    // menus of their own, opens these; their shortcuts work without it.
+    window_.setContextMenuPolicy(Qt::ActionsContextMenu);
+    addCommand("查询历史…", QKeySequence(Qt::CTRL | Qt::Key_H), &WindowHistory::showHistory);
+    addCommand("导出 CSV…", QKeySequence(Qt::CTRL | Qt::Key_E), &WindowHistory::exportAllRuns);
+    addCommand("复制结果", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &WindowHistory::copyResults);
+    qApp->installEventFilter(this);
+}
+
+bool WindowHistory::eventFilter(QObject* target, QEvent* event) {
+    // A text box claims some of these keys for itself (Ctrl+E ends the line on X11
+    // desktops); here the commands come first. During a query run the window's input
+    // blocker, asked before this, drops them all the same.
+    if (event->type() != QEvent::ShortcutOverride) {
+        return false;
+    }
+    const auto* widget = qobject_cast<const QWidget*>(target);
+    if (widget == nullptr || widget->window() != &window_) {
+        return false;
+    }
+    const QKeySequence pressed(static_cast<const QKeyEvent*>(event)->keyCombination());
+    for (const QAction* action : window_.actions()) {
+        if (action->shortcut() == pressed) {
+            event->ignore();
+            return true;
+        }
+    }
+    return false;
+}
+
+void WindowHistory::addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)()) {
+    auto* action = new QAction(QString::fromUtf8(text), &window_);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, command);
+    window_.addAction(action);
+}
+
+void WindowHistory::recordRun(const CountingMessageBox& failures, const std::function<void()>& query) {
+    history::RunRecord run;
+    run.origin = history::RunOrigin::Window;
+    run.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    run.domain = controls_.text(TextBox::Text3);
+    const int failedBefore = failures.shown();
+    const auto started = std::chrono::steady_clock::now();
+
+    setQueryRunning(true);
+    query();
+    setQueryRunning(false);
+
+    run.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    run.fetchFailures = failures.shown() - failedBefore;
+    run.results = history::resultsOf(controls_);
+    store(run);
+}
+
+void WindowHistory::setQueryRunning(bool running) {
+    if (historyWindow_ != nullptr) {
+        historyWindow_->setQueryRunning(running);
+    }
+}
+
+void WindowHistory::store(const history::RunRecord& run) {
+    if (access_.recorder == nullptr) {
+        return;  // told once, when the database would not open
+    }
+    try {
+        access_.recorder->record(run);
+    } catch (const std::exception& error) {
+        // No box here: the run has shown its results, and the window stays as it left it.
+        ++unrecordedRuns_;
+        lastRecordingError_ = QString::fromStdString(error.what());
+        std::cerr << "history: " << error.what() << '\n';
+    }
+    if (historyWindow_ != nullptr && historyWindow_->isVisible()) {
+        historyWindow_->setRecordingProblem(recordingProblem());
+        historyWindow_->showDomain(run.domain);
+    }
+}
+
+QString WindowHistory::recordingProblem() const {
+    if (unrecordedRuns_ == 0) {
+        return {};
+    }
+    return QStringLiteral("本次启动后有 %1 次查询未能记入历史，最近一次的原因：%2")
+        .arg(unrecordedRuns_)
+        .arg(lastRecordingError_);
+}
+
+void WindowHistory::showHistory() {
+    if (historyWindow_ == nullptr) {
+        historyWindow_ = new HistoryWindow(access_, &window_);
+    }
+    historyWindow_->setRecordingProblem(recordingProblem());
+    historyWindow_->showDomain(controls_.text(TextBox::Text3));
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
+}
+
+void WindowHistory::exportAllRuns() {
+    const QString title = QStringLiteral("导出 CSV");
+    if (access_.reader == nullptr) {
+        QMessageBox::warning(&window_, title,
+                             QStringLiteral("查询历史不可用：") + QString::fromStdString(access_.unavailable));
+        return;
+    }
+    try {
+        exportCsv(&window_, access_.reader->runs({}), QStringLiteral("查询历史"));
+    } catch (const std::exception& error) {
+        QMessageBox::warning(&window_, title, QStringLiteral("查询历史不可用：") + QString::fromStdString(error.what()));
+    }
+}
+
+void WindowHistory::copyResults() {
+    history::RunRecord shown;
+    shown.domain = controls_.text(TextBox::Text3);
+    shown.results = history::resultsOf(controls_);
+    QApplication::clipboard()->setText(QString::fromStdString(history::formatTextBlock(shown)));
+}
+
+}  // namespace quarnel

@@ -1,0 +1,173 @@
+// The main window's history: runs recorded into a real database as they end, the
+// history window opened from the right button showing them, and a record that fails
+// leaving the window as the run left it.
+
+#include "history/sqlite_history.h"
+#include "panels/url_opener.h"
+#include "shell/last_domain_file.h"
+#include "shell/window/form1.h"
+// moc would misread the raw strings in sample_pages.h.
+#ifndef Q_MOC_RUN
+#include "tests/support/sample_pages.h"
+#include "tests/support/scripted_transport.h"
+#endif
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QChartView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTableView>
+
+namespace quarnel {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kDomain = "example.com";
+const std::string kSearch = "http://www.baidu.com/s?wd=site%3Aexample.com";
+const std::string kLookup = "http://pr.quarnel.example/querypr.asp?url=example.com";
+const QStringList kResults = {"3", "pr真实", "12", "345", "首页第一", "2026-12-5", "6,789", "10,000"};
+
+const std::string kLookupPage = testing::pageRankPage("3", "该网站PR值正常");
+
+// Serves every page of a query of kDomain; the first PageRank lookup fails once.
+void serveSite(testing::ScriptedTransport& transport) {
+    transport.serve(kSearch + "&lm=1", testing::countPage("12"));
+    transport.serve(kSearch + "&lm=7", testing::countPage("345"));
+    transport.serve(kSearch + "&lm=30", testing::countPage("6,789"));
+    transport.serve(kSearch, testing::searchPage("10,000", kDomain, "2026-12-5"));
+    transport.script(kLookup, {std::nullopt, kLookupPage});
+}
+
+class NoOpener final : public UrlOpener {
+public:
+    void open(const std::string& /*url*/) override {}
+};
+
+class FailingRecorder final : public history::RunRecorder {
+public:
+    void record(const history::RunRecord& /*run*/) override { throw history::HistoryError("磁盘已满"); }
+};
+
+struct Window {
+    QTemporaryDir folder;
+    LastDomainFile lastDomain{std::filesystem::path(folder.path().toStdString()) / "dz.txt"};
+    history::SqliteHistory store{std::filesystem::path(folder.path().toStdString()) / "history.sqlite3"};
+    testing::ScriptedTransport transport;
+    NoOpener opener;
+    Form1 form;
+
+    explicit Window(history::RunRecorder* recorder = nullptr)
+        : form(transport, lastDomain, opener, {recorder != nullptr ? recorder : &store, &store, {}}) {
+        serveSite(transport);
+        form.findChild<QLineEdit*>("Text3")->setText(QString::fromStdString(kDomain));
+    }
+    void query() { QTest::mouseClick(form.findChild<QWidget*>("Command1"), Qt::LeftButton); }
+    QStringList captions() const {
+        QStringList captions;
+        for (const char* name : {"Label1", "Label2", "Label4", "Label5", "Label9", "Label11", "Label12", "Label13"}) {
+            captions << form.findChild<QLabel*>(name)->text();
+        }
+        return captions;
+    }
+    QWidget* historyWindow() const { return form.findChild<QWidget*>("HistoryWindow"); }
+};
+
+}  // namespace
+
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+
+    QTimer dialogWatch_;
+    QStringList dialogs_;
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // the window's size is remembered out of the user's way
+        connect(&dialogWatch_, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                dialogs_ << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        dialogWatch_.start(20);
+    }
+
+    void everyRecordedRunIsOnePointInTheHistoryChart() {
+        Window window;
+        history::RunRecord fromCli;
+        fromCli.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
+        fromCli.domain = kDomain;
+        fromCli.results.day = "约7";
+        window.store.record(fromCli);
+        window.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+        window.query();
+        window.query();
+        QCOMPARE(std::exchange(dialogs_, {}), QStringList{"无法连接服务器"});  // the first lookup of the first run
+        QCOMPARE(window.captions(), kResults);
+
+        history::RunFilter ofDomain;
+        ofDomain.domains = {kDomain};
+        const std::vector<history::RunRecord> runs = window.store.runs(ofDomain);
+        QCOMPARE(runs.size(), 3u);
+        QCOMPARE(runs[1].origin, history::RunOrigin::Window);
+        QCOMPARE(runs[1].fetchFailures, 1);
+        QCOMPARE(runs[2].fetchFailures, 0);
+        QCOMPARE(runs[2].results.day, std::optional<std::string>("12"));
+
+        // The right button on a caption opens the menu; its first entry the history.
+        QTimer::singleShot(0, this, [] {
+            QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QCOMPARE(menu->actions().size(), 3);
+            menu->setActiveAction(menu->actions().constFirst());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        auto* label7 = window.form.findChild<QLabel*>("Label7");
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, label7->rect().center(),
+                                     label7->mapToGlobal(label7->rect().center()));
+        QApplication::sendEvent(label7, &rightClick);
+
+        QWidget* history = window.historyWindow();
+        QVERIFY(history != nullptr && history->isVisible());
+        QCOMPARE(history->findChild<QComboBox*>("domains")->currentText(), QString::fromStdString(kDomain));
+        QChart* chart = history->findChild<QChartView*>("chart")->chart();
+        const QList<QAbstractSeries*> series = chart->series();
+        const auto day = std::find_if(series.begin(), series.end(), [](auto* s) { return s->name() == "今日收录"; });
+        QVERIFY(day != series.end());
+        QCOMPARE(qobject_cast<QLineSeries*>(*day)->count(), 3);
+        QTableView* table = history->findChild<QTableView*>("runs");
+        QCOMPARE(table->model()->rowCount(), 3);
+        QCOMPARE(table->model()->index(0, 2).data().toString(), QString("窗口"));  // newest first
+        QCOMPARE(table->model()->index(2, 2).data().toString(), QString("命令行"));
+    }
+
+    void aRunThatCannotBeRecordedKeepsItsResultsAndTheHistorySaysWhy() {
+        FailingRecorder failing;
+        Window window(&failing);
+        window.transport.serve(kLookup, kLookupPage);
+        window.form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window.form));
+        window.query();
+        QCOMPARE(dialogs_, QStringList());
+        QCOMPARE(window.captions(), kResults);
+
+        QTest::keyClick(&window.form, Qt::Key_H, Qt::ControlModifier);
+        QWidget* history = window.historyWindow();
+        QVERIFY(history != nullptr && history->isVisible());
+        QVERIFY(history->findChild<QLabel*>("recordingProblem")->text().contains("磁盘已满"));
+        QVERIFY(history->findChild<QLabel*>("notice")->text().startsWith("还没有查询记录"));
+    }
+};
+
+}  // namespace quarnel
+
+QTEST_MAIN(quarnel::HistoryWindowTest)
+#include "history_window_test.moc"
