@@ -37,7 +37,7 @@ text, JSON or CSV and `quarnel-cli trend` sums up. A systemd user timer
 (quarnel-watch.timer) queries a list of watched sites once a day and tells
 of every value that changed.
 
-This package needs no graphical desktop; the window is in the package quarnel.]])
+It needs no graphical desktop; the window is in the package quarnel.]])
 
 set(CPACK_DEBIAN_GUI_PACKAGE_NAME quarnel)
 set(CPACK_DEBIAN_GUI_PACKAGE_RECOMMENDS fonts-noto-cjk)
