@@ -64,6 +64,7 @@ case "$*" in
     domains) printf '%s\n' example.com example.net 例子.cn ;;
     "--history-file other.sqlite3 domains") echo other.example ;;
     "watch list") echo watched.example ;;
+    "watch --watch-file other.txt list") echo other-watched.example ;;
 esac
 STUB
     chmod +x "$stub/quarnel-cli"
@@ -94,7 +95,9 @@ quarnel-cli domains |
 quarnel-cli watch |add remove list
 quarnel-cli watch add e|example.com example.net
 quarnel-cli watch remove |watched.example
+quarnel-cli watch --watch-file other.txt remove |other-watched.example
 quarnel-cli -- hist|
+quarnel-cli example.com hist|
 CASES
     exit $status
     ;;
