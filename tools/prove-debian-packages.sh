@@ -3,8 +3,9 @@
 # root made by `debootstrap --variant=minbase bookworm` (no compiler, no Qt, nothing of ours):
 #   1. quarnel-cli installs alone without pulling any Qt package;
 #   2. `apt-get install ./quarnel-cli_*.deb ./quarnel_*.deb` installs both from the mirror;
-#   3. quarnel-cli --version runs; quarnel-cli --json of one domain against fake-web on
-#      loopback (run outside the root: a chroot shares the network) gives every value;
+#   3. the watch service starts the installed quarnel-cli; quarnel-cli --version runs;
+#      quarnel-cli --json of one domain against fake-web on loopback (run outside the
+#      root: a chroot shares the network) gives every value;
 #   4. quarnel --version runs; the window starts offscreen, loads both web panels through
 #      fake-web, and is still running when `timeout` stops it;
 #   5. `apt-get purge quarnel quarnel-cli` leaves the root's file list as it was before the
@@ -100,6 +101,13 @@ apt_in_root purge quarnel quarnel-cli >/dev/null
 file_list >"$scratch/before.txt"
 apt_in_root install ./"${cli_deb##*/}" ./"${gui_deb##*/}" >/dev/null
 in_root dpkg-query -W quarnel quarnel-cli
+
+step "the watch service starts the installed quarnel-cli"
+unit=/usr/lib/systemd/user/quarnel-watch.service
+[ -e "$root$unit" ] || fail "$unit is not installed"
+program=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$root$unit")
+[ -x "$root$program" ] || fail "$unit starts $program, which is not installed"
+echo "ok: $unit starts $program"
 
 step "quarnel-cli --version"
 in_root quarnel-cli --version
