@@ -15,7 +15,9 @@ QPixmap pageRankBarPicture() {
 }
 
 QIcon windowIcon() {
-    return QIcon(QStringLiteral(":/assets/quarnel.ico"));
+    // Installed, the icon comes from the desktop's icon theme under the desktop entry's
+    // name; run from the build tree, from the program itself. Both are the same drawing.
+    return QIcon::fromTheme(QStringLiteral("example.quarnel.Quarnel"), QIcon(QStringLiteral(":/assets/quarnel.ico")));
 }
 
 }  // namespace quarnel

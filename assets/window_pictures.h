@@ -5,7 +5,8 @@
 
 namespace quarnel {
 
-// The pictures the main window is drawn with, built into the program.
+// The pictures the main window is drawn with, built into the program; the icon prefers
+// the installed icon theme's copy.
 QPixmap backgroundPicture();
 QPixmap badgePicture();
 QPixmap pageRankBarPicture();

@@ -1,10 +1,12 @@
 #!/usr/bin/python3
-"""Draw the main window's pictures and the application icon into assets/.
+"""Draw the main window's pictures and the application icon into assets/, and the same
+icon for the desktop's icon theme into packaging/icons/.
 
     badge.gif          69 x 40   "友情链接 / 免费交换" badge
     pagerank-bar.gif  450 x 34   blue bar the PageRank text is written over
     background.jpg    831 x 541  light band for the input row over a blue gradient
     quarnel.ico       64/48/32/16 px at 32 bpp, 32/16 at 24 bpp, 32/16 at 8 bpp
+    hicolor/<N>x<N>/apps/example.quarnel.Quarnel.png   N = 16, 32, 48, 64, 128, 256
 
 Run from the repository root:  python3 tools/draw-assets.py
 Needs Pillow (python3-pil) and fonts-noto-cjk. Output is byte-for-byte repeatable.
@@ -23,6 +25,9 @@ except ImportError:
     raise
 
 OUT = "assets"
+THEME_OUT = "packaging/icons/hicolor"
+THEME_ICON = "example.quarnel.Quarnel"
+THEME_SIZES = (16, 32, 48, 64, 128, 256)
 
 
 def lerp(a, b, t):
@@ -137,8 +142,7 @@ def dib(img, bpp):
     return header + palette + xor + mask
 
 
-def draw_icon():
-    master = draw_icon_master()
+def draw_icon(master):
     entries = [(64, 32), (48, 32), (32, 32), (16, 32), (32, 24), (16, 24), (32, 8), (16, 8)]
     images = [dib(master.resize((px, px), Image.Resampling.LANCZOS), bpp) for px, bpp in entries]
     offset = 6 + 16 * len(entries)
@@ -150,10 +154,21 @@ def draw_icon():
         f.write(out + b"".join(images))
 
 
+def draw_theme_icons(master):
+    for px in THEME_SIZES:
+        folder = f"{THEME_OUT}/{px}x{px}/apps"
+        os.makedirs(folder, exist_ok=True)
+        # No time or text chunks, so the files only change when the drawing does.
+        master.resize((px, px), Image.Resampling.LANCZOS).save(f"{folder}/{THEME_ICON}.png", optimize=True)
+
+
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     draw_badge()
     draw_pagerank_bar()
     draw_background()
-    draw_icon()
+    master = draw_icon_master()
+    draw_icon(master)
+    draw_theme_icons(master)
     print(f"wrote badge.gif, pagerank-bar.gif, background.jpg, quarnel.ico to {OUT}/")
+    print(f"wrote {THEME_ICON}.png at {', '.join(map(str, THEME_SIZES))} px to {THEME_OUT}/")

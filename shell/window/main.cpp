@@ -3,12 +3,14 @@
 #include "history/sqlite_history.h"
 #include "panels/desktop_url_opener.h"
 #include "shell/last_domain_file.h"
+#include "shell/version.h"
 #include "shell/window/form1.h"
 
 #include <QApplication>
 #include <QScreen>
 
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -40,9 +42,17 @@ quarnel::HistoryAccess openHistory(std::unique_ptr<quarnel::history::SqliteHisto
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so it needs no display and starts no web engine.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "quarnel " << quarnel::kVersion << '\n';
+        return 0;
+    }
     // The web panels are loaded after the window shows; Qt WebEngine needs this set before.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    // The Wayland app id: ties the window to its desktop entry and icon. (On X11 the window
+    // class is the program's name, "quarnel", which the entry's StartupWMClass names.)
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quarnel.Quarnel"));
 
     quarnel::CurlTransport transport;
     const quarnel::LastDomainFile lastDomain(
