@@ -1,0 +1,72 @@
+#include "watch/watch_pass.h"
+
+#include "watch/value_changes.h"
+
+namespace quarnel::watch {
+
+WatchPass::WatchPass(SiteQuery& site, const history::HistoryReader& history, history::RunRecorder& recorder,
+                     Notifier& notifier, std::ostream& out, std::ostream& err)
+    : site_(site), history_(history), recorder_(recorder), notifier_(notifier), out_(out), err_(err) {}
+
+WatchOutcome WatchPass::run(const std::vector<std::string>& domains) {
+    WatchOutcome outcome;
+    for (const std::string& domain : domains) {
+        watch(domain, outcome);
+    }
+    return outcome;
+}
+
+void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
+    const auto before = lastCompleteResults(domain);
+    const history::RunRecord run = site_.query(domain);
+    try {
+        recorder_.record(run);
+    } catch (const history::HistoryError& error) {
+        outcome.everyRunRecorded = false;
+        tellHistoryProblem(error);
+    }
+    // A value missing because its service could not be reached has not changed: such a
+    // run is kept in the history but compared with nothing.
+    if (run.fetchFailures > 0) {
+        outcome.everyFetchCompleted = false;
+        return;
+    }
+    if (!before) {
+        return;
+    }
+    const std::vector<std::string> lines = changeLines(domain, *before, run.results);
+    std::string body;
+    for (const std::string& line : lines) {
+        out_ << line << '\n';
+        body += (body.empty() ? "" : "\n") + line;
+    }
+    out_.flush();
+    if (!lines.empty()) {
+        notifier_.notify(domain + " 的结果有变化", body);
+    }
+}
+
+std::optional<history::RunResults> WatchPass::lastCompleteResults(const std::string& domain) {
+    try {
+        history::RunFilter filter;
+        filter.domains = {domain};
+        const std::vector<history::RunRecord> runs = history_.runs(filter);
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+            if (run->fetchFailures == 0) {
+                return run->results;
+            }
+        }
+    } catch (const history::HistoryError& error) {
+        tellHistoryProblem(error);
+    }
+    return std::nullopt;
+}
+
+// Told once per pass: a broken database would otherwise repeat itself for every domain.
+void WatchPass::tellHistoryProblem(const history::HistoryError& error) {
+    if (toldProblems_.insert(error.what()).second) {
+        err_ << "history: " << error.what() << std::endl;
+    }
+}
+
+}  // namespace quarnel::watch
