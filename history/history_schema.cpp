@@ -1,0 +1,63 @@
+#include "history/history_schema.h"
+
+#include <SQLiteCpp/Transaction.h>
+
+#include <array>
+#include <string>
+
+namespace quarnel::history {
+namespace {
+
+// Step i takes a database from version i to i + 1. A schema change is one more step
+// here; a step is never edited once released. Times are seconds since 1970 (UTC):
+// a third of the bytes of the ISO text, which the views format when they show a run.
+constexpr std::array<const char*, 1> kMigrations = {
+    R"(CREATE TABLE runs(
+         started INTEGER NOT NULL,
+         duration_ms INTEGER NOT NULL,
+         domain TEXT NOT NULL,
+         origin TEXT NOT NULL,
+         fetch_failures INTEGER NOT NULL,
+         day TEXT, week TEXT, month TEXT, "all" TEXT,
+         snapshot TEXT, homepage TEXT, pagerank TEXT, hijack TEXT,
+         day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,
+         pagerank_value INTEGER);
+       CREATE INDEX runs_by_domain_time ON runs(domain, started);)",
+};
+
+int userVersion(SQLite::Database& db) {
+    return db.execAndGet("PRAGMA user_version").getInt();
+}
+
+}  // namespace
+
+int currentSchemaVersion() {
+    return static_cast<int>(kMigrations.size());
+}
+
+void refuseNewerSchema(SQLite::Database& db) {
+    const int found = userVersion(db);
+    if (found > currentSchemaVersion()) {
+        throw NewerSchema{found};
+    }
+}
+
+void migrate(SQLite::Database& db) {
+    if (userVersion(db) == currentSchemaVersion()) {
+        return;
+    }
+    // Another process may be migrating at the same moment: take the write lock first
+    // and look again.
+    SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+    const int locked = userVersion(db);
+    if (locked > currentSchemaVersion()) {
+        throw NewerSchema{locked};
+    }
+    for (int step = locked; step < currentSchemaVersion(); ++step) {
+        db.exec(kMigrations[static_cast<std::size_t>(step)]);
+    }
+    db.exec("PRAGMA user_version = " + std::to_string(currentSchemaVersion()));
+    transaction.commit();
+}
+
+}  // namespace quarnel::history

@@ -1,0 +1,226 @@
+#include "history/sqlite_history.h"
+
+#include "history/history_schema.h"
+#include "history/result_fields.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <limits>
+#include <system_error>
+
+namespace quarnel::history {
+namespace {
+
+constexpr const char* kInsert =
+    "INSERT INTO runs(started, duration_ms, domain, origin, fetch_failures,"
+    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack,"
+    " day_count, week_count, month_count, all_count, pagerank_value)"
+    " VALUES(?,?,?,?,?, ?,?,?,?,?,?,?,?, ?,?,?,?,?)";
+
+constexpr const char* kSelect =
+    "SELECT started, duration_ms, domain, origin, fetch_failures,"
+    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack FROM runs"
+    " WHERE started >= ? AND started <= ?";
+
+const char* originName(RunOrigin origin) {
+    return origin == RunOrigin::Window ? "window" : "cli";
+}
+
+std::string reasonOf(const SQLite::Exception& error, std::chrono::milliseconds busyTimeout) {
+    switch (error.getErrorCode()) {
+    case SQLITE_NOTADB:
+        return "not a history database; it is left as it is";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "in use by another program for more than " + std::to_string(busyTimeout.count()) + " ms";
+    case SQLITE_FULL:
+        return "the disk is full";
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return "not writable";
+    case SQLITE_CANTOPEN:
+        return "cannot be opened";
+    default:
+        return error.what();
+    }
+}
+
+void bindText(SQLite::Statement& statement, int index, const std::optional<std::string>& text) {
+    if (text) {
+        statement.bind(index, *text);
+    } else {
+        statement.bind(index);
+    }
+}
+
+std::optional<std::string> textColumn(SQLite::Statement& statement, int index) {
+    const SQLite::Column column = statement.getColumn(index);
+    if (column.isNull()) {
+        return std::nullopt;
+    }
+    return column.getString();
+}
+
+}  // namespace
+
+struct SqliteHistory::Writer {
+    SQLite::Database db;
+    SQLite::Statement insert;
+
+    Writer(const std::filesystem::path& path, int flags, std::chrono::milliseconds busyTimeout)
+        : db(path, flags, static_cast<int>(busyTimeout.count())), insert(prepared(db), kInsert) {}
+
+    // Runs before the insert statement is prepared, since that needs the table.
+    static SQLite::Database& prepared(SQLite::Database& db) {
+        // Before anything writes, since switching the journal rewrites the file header.
+        refuseNewerSchema(db);
+        db.exec("PRAGMA journal_mode = WAL");
+        // A commit survives the program ending at any moment; after a power cut the
+        // last runs may be missing, never the database.
+        db.exec("PRAGMA synchronous = NORMAL");
+        migrate(db);
+        return db;
+    }
+};
+
+SqliteHistory::SqliteHistory(std::filesystem::path path, std::chrono::milliseconds busyTimeout)
+    : path_(std::move(path)), busyTimeout_(busyTimeout) {}
+
+SqliteHistory::~SqliteHistory() = default;
+
+void SqliteHistory::fail(const std::string& reason) const {
+    throw HistoryError(path_.string() + ": " + reason);
+}
+
+void SqliteHistory::openWriter() {
+    if (path_.empty()) {
+        throw HistoryError("no place for the history: neither XDG_DATA_HOME nor HOME is an absolute folder");
+    }
+    std::error_code error;
+    const auto status = std::filesystem::status(path_, error);
+    int flags = SQLITE_OPEN_READWRITE;
+    if (std::filesystem::is_directory(status)) {
+        fail("a folder is in the way of the database");
+    } else if (!std::filesystem::exists(status)) {
+        std::filesystem::create_directories(path_.parent_path(), error);
+        if (error) {
+            fail("cannot create its folder: " + error.message());
+        }
+        flags |= SQLITE_OPEN_CREATE;
+    }
+    try {
+        writer_ = std::make_unique<Writer>(path_, flags, busyTimeout_);
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e, busyTimeout_));
+    } catch (const NewerSchema& newer) {
+        fail("written by a newer version of quarnel (schema " + std::to_string(newer.found) + ", this one knows " +
+             std::to_string(currentSchemaVersion()) + "); it is only read, never changed");
+    }
+}
+
+void SqliteHistory::record(const RunRecord& run) {
+    if (!writer_) {
+        openWriter();
+    }
+    SQLite::Statement& insert = writer_->insert;
+    try {
+        insert.tryReset();  // an earlier failure is told already
+        insert.bind(1, static_cast<std::int64_t>(run.startedAt.time_since_epoch().count()));
+        insert.bind(2, static_cast<std::int64_t>(run.duration.count()));
+        insert.bind(3, run.domain);
+        insert.bind(4, originName(run.origin));
+        insert.bind(5, run.fetchFailures);
+        int numberIndex = 14;
+        for (std::size_t i = 0; i < kResultFields.size(); ++i) {
+            const auto& text = run.results.*kResultFields[i].text;
+            bindText(insert, 6 + static_cast<int>(i), text);
+            if (kResultFields[i].numeric) {
+                const auto number = text ? countValue(*text) : std::nullopt;
+                if (number) {
+                    insert.bind(numberIndex, static_cast<std::int64_t>(*number));
+                } else {
+                    insert.bind(numberIndex);
+                }
+                ++numberIndex;
+            }
+        }
+        insert.exec();
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e, busyTimeout_));
+    }
+}
+
+SQLite::Database* SqliteHistory::reader() const {
+    if (!reader_) {
+        std::error_code error;
+        if (!std::filesystem::exists(path_, error)) {
+            return nullptr;
+        }
+        reader_ = std::make_unique<SQLite::Database>(path_, SQLITE_OPEN_READONLY, static_cast<int>(busyTimeout_.count()));
+    }
+    return reader_->tableExists("runs") ? reader_.get() : nullptr;
+}
+
+std::vector<std::string> SqliteHistory::domains() const {
+    std::vector<std::string> found;
+    try {
+        if (SQLite::Database* db = reader()) {
+            // The index is in domain order: DISTINCT walks it without sorting.
+            SQLite::Statement query(*db, "SELECT DISTINCT domain FROM runs ORDER BY domain");
+            while (query.executeStep()) {
+                found.push_back(query.getColumn(0).getString());
+            }
+        }
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e, busyTimeout_));
+    }
+    return found;
+}
+
+std::vector<RunRecord> SqliteHistory::runs(const RunFilter& filter) const {
+    std::vector<RunRecord> found;
+    try {
+        SQLite::Database* db = reader();
+        if (db == nullptr) {
+            return found;
+        }
+        std::string sql = kSelect;
+        if (!filter.domains.empty()) {
+            sql += " AND domain IN (?";
+            for (std::size_t i = 1; i < filter.domains.size(); ++i) {
+                sql += ",?";
+            }
+            sql += ")";
+        }
+        sql += " ORDER BY started, rowid";
+        SQLite::Statement query(*db, sql);
+        const auto seconds = [](const std::optional<std::chrono::sys_seconds>& time, std::int64_t otherwise) {
+            return time ? static_cast<std::int64_t>(time->time_since_epoch().count()) : otherwise;
+        };
+        query.bind(1, seconds(filter.since, std::numeric_limits<std::int64_t>::min()));
+        query.bind(2, seconds(filter.until, std::numeric_limits<std::int64_t>::max()));
+        for (std::size_t i = 0; i < filter.domains.size(); ++i) {
+            query.bind(3 + static_cast<int>(i), filter.domains[i]);
+        }
+        while (query.executeStep()) {
+            RunRecord run;
+            run.startedAt = std::chrono::sys_seconds(std::chrono::seconds(query.getColumn(0).getInt64()));
+            run.duration = std::chrono::milliseconds(query.getColumn(1).getInt64());
+            run.domain = query.getColumn(2).getString();
+            run.origin = query.getColumn(3).getString() == "window" ? RunOrigin::Window : RunOrigin::Cli;
+            run.fetchFailures = query.getColumn(4).getInt();
+            for (std::size_t i = 0; i < kResultFields.size(); ++i) {
+                run.results.*kResultFields[i].text = textColumn(query, 5 + static_cast<int>(i));
+            }
+            found.push_back(std::move(run));
+        }
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e, busyTimeout_));
+    }
+    return found;
+}
+
+}  // namespace quarnel::history

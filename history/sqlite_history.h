@@ -1,0 +1,49 @@
+#pragma once
+
+#include "history/history_store.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+namespace SQLite {
+class Database;
+class Statement;
+}  // namespace SQLite
+
+namespace quarnel::history {
+
+inline constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
+
+// The history in one SQLite file, opened on first use: a record creates the file and
+// its folder when missing; a read of a missing file finds no runs and creates nothing.
+// An existing file is opened as it is, never created anew, truncated or deleted, and
+// one written by a newer version of the program is only read. Write-ahead logging lets
+// reads and writes of other processes go on side by side; a writer waits up to
+// `busyTimeout` for another. Use one object from one thread at a time.
+class SqliteHistory final : public RunRecorder, public HistoryReader {
+public:
+    explicit SqliteHistory(std::filesystem::path path, std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
+    ~SqliteHistory() override;
+
+    void record(const RunRecord& run) override;
+    std::vector<std::string> domains() const override;
+    std::vector<RunRecord> runs(const RunFilter& filter) const override;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    struct Writer;
+
+    void openWriter();
+    // Nothing when there is no file yet.
+    SQLite::Database* reader() const;
+    [[noreturn]] void fail(const std::string& reason) const;
+
+    std::filesystem::path path_;
+    std::chrono::milliseconds busyTimeout_;
+    std::unique_ptr<Writer> writer_;
+    mutable std::unique_ptr<SQLite::Database> reader_;
+};
+
+}  // namespace quarnel::history
