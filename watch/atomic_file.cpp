@@ -36,8 +36,9 @@ void syncFolder(const std::filesystem::path& folder) {
 
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view contents) {
     std::error_code error;
-    const std::filesystem::path target =
-        std::filesystem::is_symlink(path, error) ? std::filesystem::weakly_canonical(path, error) : path;
+    const bool link = std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+    error.clear();  // a missing file is one to create
+    const std::filesystem::path target = link ? std::filesystem::weakly_canonical(path, error) : path;
     if (error) {
         return "cannot follow the link: " + error.message();
     }

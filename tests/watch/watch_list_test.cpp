@@ -50,7 +50,7 @@ TEST(WatchListTest, EditsKeepCommentsLineEndsAndOtherLines) {
     EXPECT_EQ(withDomainRemoved("# mine\na.com\n example.com # shop\r\nb.com", "example.com"), "# mine\na.com\nb.com");
     EXPECT_EQ(withDomainRemoved("# example.com\na.com\n", "example.com"), std::nullopt);
 
-    for (const std::string unfit : {"", " a.com", "a.com\t", "a#b.com", "a\nb.com", std::string(1001, 'x')}) {
+    for (const std::string& unfit : std::vector<std::string>{"", " a.com", "a.com\t", "a#b.com", "a\nb.com", std::string(1001, 'x')}) {
         EXPECT_TRUE(unfitDomainReason(unfit)) << unfit;
     }
     EXPECT_EQ(unfitDomainReason("站长.中国/blog"), std::nullopt);
