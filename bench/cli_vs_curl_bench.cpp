@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     long peakKiB = 0;
     for (int round = 0; round < kRounds; ++round) {
         auto start = Clock::now();
-        const auto result = quarnel::testing::runProcess(cli, {"--json", "example.com"}, environment);
+        const auto result = quarnel::testing::runProcess(cli, {"--no-history", "--json", "example.com"}, environment);
         cliTime += Clock::now() - start;
         peakKiB = std::max(peakKiB, result.peakRssKiB);
         if (result.exitCode != 0 || result.out.find("\"fetch_failures\":0") == std::string::npos) {

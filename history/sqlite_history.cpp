@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -29,7 +30,8 @@ const char* originName(RunOrigin origin) {
     return origin == RunOrigin::Window ? "window" : "cli";
 }
 
-std::string reasonOf(const SQLite::Exception& error, std::chrono::milliseconds busyTimeout) {
+// `systemError` is the errno behind a failed read or write, 0 when there was none.
+std::string reasonOf(const SQLite::Exception& error, std::chrono::milliseconds busyTimeout, int systemError) {
     switch (error.getErrorCode()) {
     case SQLITE_NOTADB:
         return "not a history database; it is left as it is";
@@ -43,6 +45,9 @@ std::string reasonOf(const SQLite::Exception& error, std::chrono::milliseconds b
         return "not writable";
     case SQLITE_CANTOPEN:
         return "cannot be opened";
+    case SQLITE_IOERR:
+        // A full disk or the file size limit often shows as a failed write here.
+        return systemError != 0 ? std::string("cannot write: ") + std::strerror(systemError) : error.what();
     default:
         return error.what();
     }
@@ -64,26 +69,24 @@ std::optional<std::string> textColumn(SQLite::Statement& statement, int index) {
     return column.getString();
 }
 
+// Brings a freshly opened database to where runs can be inserted.
+void prepareForWriting(SQLite::Database& db) {
+    // Before anything writes, since switching the journal rewrites the file header.
+    refuseNewerSchema(db);
+    db.exec("PRAGMA journal_mode = WAL");
+    // A commit survives the program ending at any moment; after a power cut the last
+    // runs may be missing, never the database.
+    db.exec("PRAGMA synchronous = NORMAL");
+    migrate(db);
+}
+
 }  // namespace
 
 struct SqliteHistory::Writer {
-    SQLite::Database db;
+    std::unique_ptr<SQLite::Database> db;
     SQLite::Statement insert;
 
-    Writer(const std::filesystem::path& path, int flags, std::chrono::milliseconds busyTimeout)
-        : db(path, flags, static_cast<int>(busyTimeout.count())), insert(prepared(db), kInsert) {}
-
-    // Runs before the insert statement is prepared, since that needs the table.
-    static SQLite::Database& prepared(SQLite::Database& db) {
-        // Before anything writes, since switching the journal rewrites the file header.
-        refuseNewerSchema(db);
-        db.exec("PRAGMA journal_mode = WAL");
-        // A commit survives the program ending at any moment; after a power cut the
-        // last runs may be missing, never the database.
-        db.exec("PRAGMA synchronous = NORMAL");
-        migrate(db);
-        return db;
-    }
+    explicit Writer(std::unique_ptr<SQLite::Database> opened) : db(std::move(opened)), insert(*db, kInsert) {}
 };
 
 SqliteHistory::SqliteHistory(std::filesystem::path path, std::chrono::milliseconds busyTimeout)
@@ -111,10 +114,13 @@ void SqliteHistory::openWriter() {
         }
         flags |= SQLITE_OPEN_CREATE;
     }
+    std::unique_ptr<SQLite::Database> db;
     try {
-        writer_ = std::make_unique<Writer>(path_, flags, busyTimeout_);
+        db = std::make_unique<SQLite::Database>(path_, flags, static_cast<int>(busyTimeout_.count()));
+        prepareForWriting(*db);
+        writer_ = std::make_unique<Writer>(std::move(db));
     } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_));
+        fail(reasonOf(e, busyTimeout_, db ? ::sqlite3_system_errno(db->getHandle()) : 0));
     } catch (const NewerSchema& newer) {
         fail("written by a newer version of quarnel (schema " + std::to_string(newer.found) + ", this one knows " +
              std::to_string(currentSchemaVersion()) + "); it is only read, never changed");
@@ -149,7 +155,7 @@ void SqliteHistory::record(const RunRecord& run) {
         }
         insert.exec();
     } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_));
+        fail(reasonOf(e, busyTimeout_, ::sqlite3_system_errno(writer_->db->getHandle())));
     }
 }
 
@@ -175,7 +181,7 @@ std::vector<std::string> SqliteHistory::domains() const {
             }
         }
     } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_));
+        fail(reasonOf(e, busyTimeout_, 0));
     }
     return found;
 }
@@ -218,7 +224,7 @@ std::vector<RunRecord> SqliteHistory::runs(const RunFilter& filter) const {
             found.push_back(std::move(run));
         }
     } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_));
+        fail(reasonOf(e, busyTimeout_, 0));
     }
     return found;
 }
