@@ -33,8 +33,8 @@ void DesktopNotifier::notify(const std::string& summary, const std::string& body
     if (!desktopSession_) {
         return;
     }
-    // The summary and body carry domains from the watch list: they go to the program as
-    // arguments of their own, after "--", and never through a shell.
+    // The summary carries a domain from the watch list: it goes to the program as an
+    // argument of its own, after "--", and never through a shell.
     std::string program = "notify-send";
     std::string appName = "--app-name=Quarnel";
     std::string endOfOptions = "--";

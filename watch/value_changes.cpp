@@ -61,15 +61,14 @@ Move textMove(const std::optional<std::string>& before, const std::optional<std:
 
 }  // namespace
 
-std::vector<std::string> changeLines(const std::string& domain, const history::RunResults& before,
-                                     const history::RunResults& after) {
+std::vector<std::string> changeLines(const history::RunResults& before, const history::RunResults& after) {
     std::vector<std::string> lines;
     for (const WatchedValue& value : kWatched) {
         const auto& old = before.*value.caption;
         const auto& now = after.*value.caption;
         const Move move = value.isCount ? countMove(old, now) : textMove(old, now);
         if (move.worthTelling) {
-            const std::string line = domain + ' ' + value.heading + ' ' + shown(old) + " → " + shown(now);
+            const std::string line = std::string(value.heading) + ' ' + shown(old) + " → " + shown(now);
             lines.push_back(move.percent ? line + " (" + *move.percent + ')' : line);
         }
     }

@@ -34,15 +34,14 @@ void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
     if (!before) {
         return;
     }
-    const std::vector<std::string> lines = changeLines(domain, *before, run.results);
     std::string body;
-    for (const std::string& line : lines) {
-        out_ << line << '\n';
-        body += (body.empty() ? "" : "\n") + line;
+    for (const std::string& change : changeLines(*before, run.results)) {
+        out_ << domain << ' ' << change << '\n';
+        body += (body.empty() ? "" : "\n") + change;
     }
     out_.flush();
-    if (!lines.empty()) {
-        notifier_.notify(domain + " 的结果有变化", body);
+    if (!body.empty()) {
+        notifier_.notify("Quarnel: " + domain, body);
     }
 }
 

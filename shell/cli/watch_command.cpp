@@ -28,8 +28,8 @@ constexpr const char* kWatchUsage =
     "notification). add, remove and list edit and show the list, by default\n"
     "$XDG_CONFIG_HOME/quarnel/watch.txt (~/.config/quarnel/watch.txt).\n"
     "  --watch-file PATH  use another watch list\n"
-    "Exit status: 4 when another pass over the same list is still going on; 1 from add or\n"
-    "remove when the list was left as it was.\n";
+    "Exit status: 4 when another pass over the same list is still going on; 1 when remove\n"
+    "finds no such domain or the list cannot be saved.\n";
 
 // A query run of the watch pass: the same as a bare query's.
 class CliSiteQuery final : public watch::SiteQuery {

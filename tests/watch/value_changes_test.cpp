@@ -35,19 +35,19 @@ TEST(ValueChangesTest, OnlyMovesWorthTellingMakeALine) {
     const std::vector<ChangeCase> cases = {
         {"same", base, counts("120"), {}},
         {"ten per cent is noise", base, counts("108", "约1,100"), {}},
-        {"a bigger fall", base, counts("95"), {"example.com 今日收录 120 → 95 (-20.8%)"}},
-        {"a bigger rise", counts("1,000"), counts("约1,101"), {"example.com 今日收录 1,000 → 约1,101 (+10.1%)"}},
-        {"to nothing", base, counts(std::nullopt, ""), {"example.com 今日收录 120 → 无", "example.com 所有日收录 1,000 → 无"}},
+        {"a bigger fall", base, counts("95"), {"今日收录 120 → 95 (-20.8%)"}},
+        {"a bigger rise", counts("1,000"), counts("约1,101"), {"今日收录 1,000 → 约1,101 (+10.1%)"}},
+        {"to nothing", base, counts(std::nullopt, ""), {"今日收录 120 → 无", "所有日收录 1,000 → 无"}},
         {"from nothing and from zero", counts(std::nullopt, "0"), counts("3", "1"),
-         {"example.com 今日收录 无 → 3", "example.com 所有日收录 0 → 1"}},
-        {"home page lost", base, with(base, &RunResults::homepage, "不在第一"), {"example.com site:首页 首页第一 → 不在第一"}},
-        {"PageRank", base, with(base, &RunResults::pagerank, "4"), {"example.com 网站PR 3 → 4"}},
+         {"今日收录 无 → 3", "所有日收录 0 → 1"}},
+        {"home page lost", base, with(base, &RunResults::homepage, "不在第一"), {"site:首页 首页第一 → 不在第一"}},
+        {"PageRank", base, with(base, &RunResults::pagerank, "4"), {"网站PR 3 → 4"}},
         {"hijacked", base, with(base, &RunResults::hijack, "可能是劫持thief.cn"),
-         {"example.com PR是否劫持 pr真实 → 可能是劫持thief.cn"}},
+         {"PR是否劫持 pr真实 → 可能是劫持thief.cn"}},
         {"snapshot date is not watched", base, with(base, &RunResults::snapshot, "2026-12-6"), {}},
     };
     for (const ChangeCase& c : cases) {
-        EXPECT_EQ(changeLines("example.com", c.before, c.after), c.lines) << c.name;
+        EXPECT_EQ(changeLines(c.before, c.after), c.lines) << c.name;
     }
 }
 

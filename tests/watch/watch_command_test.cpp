@@ -96,7 +96,8 @@ TEST_F(WatchCommandTest, ChangesSinceTheLastCompleteRunArePrintedNotifiedAndFail
     EXPECT_EQ(first.out, changes);
     EXPECT_NE(first.err.find("无法连接服务器: http://www.baidu.com/s?wd=site%3Adown.cn&lm=1"), std::string::npos);
     EXPECT_EQ(contentsOf(folder_ / "notify-send.log"),
-              "--app-name=Quarnel|--|example.com 的结果有变化|" + changes.substr(0, changes.size() - 1) + "|");
+              "--app-name=Quarnel|--|Quarnel: example.com|今日收录 120 → 12 (-90.0%)\n所有日收录 无 → 10,000\n"
+              "site:首页 不在第一 → 首页第一\nPR是否劫持 pr真实 → 可能是劫持thief.cn|");
     ASSERT_EQ(runsOf("example.com").size(), 3u);
     EXPECT_EQ(runsOf("example.com").back().results.hijack, "可能是劫持thief.cn");
     ASSERT_EQ(runsOf("down.cn").size(), 1u);
