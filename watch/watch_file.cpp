@@ -43,10 +43,10 @@ std::optional<std::string> readWatchFile(const std::filesystem::path& path) {
     if (error) {
         throw WatchFileError(name + ": " + error.message());
     }
-    if (std::filesystem::is_directory(status)) {
-        throw WatchFileError(name + ": is a folder, not a list of sites");
+    if (!std::filesystem::is_regular_file(status)) {
+        throw WatchFileError(name + ": is not a plain file, so not a list of sites");
     }
-    if (std::filesystem::is_regular_file(status) && std::filesystem::file_size(path, error) > kLargestList) {
+    if (std::filesystem::file_size(path, error) > kLargestList) {
         throw WatchFileError(name + ": larger than " + std::to_string(kLargestList >> 20) + " MB, not a list of sites");
     }
     std::ifstream in(path, std::ios::binary);

@@ -1,13 +1,12 @@
 #include "shell/cli/watch_command.h"
 
+#include "history/sqlite_history.h"
 #include "shell/cli/site_run.h"
 #include "shell/cli/watch_list_commands.h"
 #include "watch/desktop_notifier.h"
 #include "watch/run_lock.h"
 #include "watch/watch_file.h"
-#include "watch/watch_list.h"
 #include "watch/watch_pass.h"
-#include "history/sqlite_history.h"
 
 #include <CLI/CLI.hpp>
 
