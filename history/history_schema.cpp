@@ -9,20 +9,24 @@ namespace quarnel::history {
 namespace {
 
 // Step i takes a database from version i to i + 1. A schema change is one more step
-// here; a step is never edited once released. Times are seconds since 1970 (UTC):
-// a third of the bytes of the ISO text, which the views format when they show a run.
+// here; a step is never edited once released.
+// The runs are kept in (domain, time) order, which is also their index: one domain's
+// runs lie side by side however many other domains were queried in between. `seq`
+// tells apart runs of one domain started in the same second. Times are seconds since
+// 1970 (UTC), a third of the bytes of the ISO text the views show.
 constexpr std::array<const char*, 1> kMigrations = {
     R"(CREATE TABLE runs(
-         started INTEGER NOT NULL,
-         duration_ms INTEGER NOT NULL,
          domain TEXT NOT NULL,
+         started INTEGER NOT NULL,
+         seq INTEGER NOT NULL,
+         duration_ms INTEGER NOT NULL,
          origin TEXT NOT NULL,
          fetch_failures INTEGER NOT NULL,
          day TEXT, week TEXT, month TEXT, "all" TEXT,
          snapshot TEXT, homepage TEXT, pagerank TEXT, hijack TEXT,
          day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,
-         pagerank_value INTEGER);
-       CREATE INDEX runs_by_domain_time ON runs(domain, started);)",
+         pagerank_value INTEGER,
+         PRIMARY KEY (domain, started, seq)) WITHOUT ROWID)",
 };
 
 int userVersion(SQLite::Database& db) {

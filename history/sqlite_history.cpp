@@ -5,6 +5,7 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -16,10 +17,18 @@ namespace quarnel::history {
 namespace {
 
 constexpr const char* kInsert =
-    "INSERT INTO runs(started, duration_ms, domain, origin, fetch_failures,"
+    "INSERT INTO runs(domain, started, seq, duration_ms, origin, fetch_failures,"
     " day, week, month, \"all\", snapshot, homepage, pagerank, hijack,"
     " day_count, week_count, month_count, all_count, pagerank_value)"
-    " VALUES(?,?,?,?,?, ?,?,?,?,?,?,?,?, ?,?,?,?,?)";
+    " VALUES(?1, ?2, (SELECT count(*) FROM runs WHERE domain = ?1 AND started = ?2), ?3, ?4, ?5,"
+    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+
+// One index seek per domain instead of a walk over every run.
+constexpr const char* kDomains =
+    "WITH RECURSIVE next(domain) AS (SELECT min(domain) FROM runs"
+    " UNION ALL SELECT (SELECT min(domain) FROM runs WHERE domain > next.domain) FROM next"
+    " WHERE next.domain IS NOT NULL)"
+    " SELECT domain FROM next WHERE domain IS NOT NULL";
 
 constexpr const char* kSelect =
     "SELECT started, duration_ms, domain, origin, fetch_failures,"
@@ -77,6 +86,8 @@ void prepareForWriting(SQLite::Database& db) {
     // A commit survives the program ending at any moment; after a power cut the last
     // runs may be missing, never the database.
     db.exec("PRAGMA synchronous = NORMAL");
+    // Room for the pages that a day's runs of many domains write to.
+    db.exec("PRAGMA cache_size = -16384");
     migrate(db);
 }
 
@@ -128,35 +139,48 @@ void SqliteHistory::openWriter() {
 }
 
 void SqliteHistory::record(const RunRecord& run) {
+    recordAll({run});
+}
+
+void SqliteHistory::recordAll(const std::vector<RunRecord>& runs) {
     if (!writer_) {
         openWriter();
     }
-    SQLite::Statement& insert = writer_->insert;
     try {
-        insert.tryReset();  // an earlier failure is told already
-        insert.bind(1, static_cast<std::int64_t>(run.startedAt.time_since_epoch().count()));
-        insert.bind(2, static_cast<std::int64_t>(run.duration.count()));
-        insert.bind(3, run.domain);
-        insert.bind(4, originName(run.origin));
-        insert.bind(5, run.fetchFailures);
-        int numberIndex = 14;
-        for (std::size_t i = 0; i < kResultFields.size(); ++i) {
-            const auto& text = run.results.*kResultFields[i].text;
-            bindText(insert, 6 + static_cast<int>(i), text);
-            if (kResultFields[i].numeric) {
-                const auto number = text ? countValue(*text) : std::nullopt;
-                if (number) {
-                    insert.bind(numberIndex, static_cast<std::int64_t>(*number));
-                } else {
-                    insert.bind(numberIndex);
-                }
-                ++numberIndex;
-            }
+        // The write lock up front: a deferred one could fail at once instead of waiting.
+        SQLite::Transaction transaction(*writer_->db, SQLite::TransactionBehavior::IMMEDIATE);
+        for (const RunRecord& run : runs) {
+            insert(run);
         }
-        insert.exec();
+        transaction.commit();
     } catch (const SQLite::Exception& e) {
         fail(reasonOf(e, busyTimeout_, ::sqlite3_system_errno(writer_->db->getHandle())));
     }
+}
+
+void SqliteHistory::insert(const RunRecord& run) {
+    SQLite::Statement& insert = writer_->insert;
+    insert.tryReset();  // an earlier failure is told already
+    insert.bind(1, run.domain);
+    insert.bind(2, static_cast<std::int64_t>(run.startedAt.time_since_epoch().count()));
+    insert.bind(3, static_cast<std::int64_t>(run.duration.count()));
+    insert.bind(4, originName(run.origin));
+    insert.bind(5, run.fetchFailures);
+    int numberIndex = 14;
+    for (std::size_t i = 0; i < kResultFields.size(); ++i) {
+        const auto& text = run.results.*kResultFields[i].text;
+        bindText(insert, 6 + static_cast<int>(i), text);
+        if (kResultFields[i].numeric) {
+            const auto number = text ? countValue(*text) : std::nullopt;
+            if (number) {
+                insert.bind(numberIndex, static_cast<std::int64_t>(*number));
+            } else {
+                insert.bind(numberIndex);
+            }
+            ++numberIndex;
+        }
+    }
+    insert.exec();
 }
 
 SQLite::Database* SqliteHistory::reader() const {
@@ -174,8 +198,7 @@ std::vector<std::string> SqliteHistory::domains() const {
     std::vector<std::string> found;
     try {
         if (SQLite::Database* db = reader()) {
-            // The index is in domain order: DISTINCT walks it without sorting.
-            SQLite::Statement query(*db, "SELECT DISTINCT domain FROM runs ORDER BY domain");
+            SQLite::Statement query(*db, kDomains);
             while (query.executeStep()) {
                 found.push_back(query.getColumn(0).getString());
             }
@@ -201,7 +224,7 @@ std::vector<RunRecord> SqliteHistory::runs(const RunFilter& filter) const {
             }
             sql += ")";
         }
-        sql += " ORDER BY started, rowid";
+        sql += " ORDER BY started, seq";
         SQLite::Statement query(*db, sql);
         const auto seconds = [](const std::optional<std::chrono::sys_seconds>& time, std::int64_t otherwise) {
             return time ? static_cast<std::int64_t>(time->time_since_epoch().count()) : otherwise;

@@ -27,6 +27,8 @@ public:
     ~SqliteHistory() override;
 
     void record(const RunRecord& run) override;
+    // Every run or, when one fails, none of them: one transaction.
+    void recordAll(const std::vector<RunRecord>& runs);
     std::vector<std::string> domains() const override;
     std::vector<RunRecord> runs(const RunFilter& filter) const override;
 
@@ -36,6 +38,7 @@ private:
     struct Writer;
 
     void openWriter();
+    void insert(const RunRecord& run);
     // Nothing when there is no file yet.
     SQLite::Database* reader() const;
     [[noreturn]] void fail(const std::string& reason) const;

@@ -49,7 +49,11 @@ std::string shown(const std::optional<long long>& number, bool signed_) {
     if (!number) {
         return "n/a";
     }
-    return (signed_ && *number > 0 ? "+" : "") + std::to_string(*number);
+    std::string text = std::to_string(*number);
+    if (signed_ && *number > 0) {
+        text.insert(0, 1, '+');
+    }
+    return text;
 }
 
 }  // namespace
