@@ -117,7 +117,11 @@ void addQueryCommand(CLI::App& app, Invocation& invocation) {
     CLI::Option* domains = app.add_option("domains", options->domains);
     app.callback([&invocation, options, domains] {
         if (invocation.command) {
-            return;  // a command was named
+            // A command was named; its own words left over land here.
+            if (!domains->results().empty()) {
+                throw CLI::ValidationError("domains", "not expected after the command: " + domains->results().front());
+            }
+            return;
         }
         // Read raw: CLI11 would drop an empty domain, which is a domain like any other.
         options->domains = domains->results();

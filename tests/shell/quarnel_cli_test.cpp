@@ -124,7 +124,7 @@ TEST_F(QuarnelCliTest, ReadableBlockUsesTheWindowsHeadings) {
 TEST_F(QuarnelCliTest, UsageErrorsExitWithTwoAndSendNothing) {
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, {"--json"}, {"--bogus", "example.com"}, {"-", "example.com"},
-          {"history", "--since", "yesterday"}, {"history", "--bom"}, {"trend"}}) {
+          {"history", "--since", "yesterday"}, {"history", "--bom"}, {"trend"}, {"trend", "a.cn", "b.cn"}}) {
         const auto result = cli(arguments);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_NE(result.err.find("usage: quarnel-cli"), std::string::npos);

@@ -1,0 +1,108 @@
+// The history database at size: how long recording one run takes on a warm database,
+// how long the command line takes to list one domain's runs out of 1,000 domains with
+// ten years of daily runs each, and how many bytes a run costs on disk.
+#include "bench/history_bench_runs.h"
+#include "history/sqlite_history.h"
+#include "tests/support/child_process.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using quarnel::history::RunRecord;
+using quarnel::history::SqliteHistory;
+
+constexpr int kDomains = 1000;
+constexpr int kDays = 3650;
+constexpr int kRecords = 1000;
+
+double milliseconds(Clock::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+double percentile(std::vector<double> values, double share) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
+}
+
+void seed(SqliteHistory& history) {
+    std::vector<RunRecord> batch;
+    for (int day = 0; day < kDays; ++day) {
+        for (int domain = 0; domain < kDomains; ++domain) {
+            batch.push_back(benchRun(domain, day));
+        }
+        if (batch.size() >= 50'000 || day == kDays - 1) {
+            history.recordAll(batch);
+            batch.clear();
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s QUARNEL_CLI [DATABASE]\n(a DATABASE given is seeded when missing and kept)\n",
+                     argv[0]);
+        return 2;
+    }
+    const auto folder = std::filesystem::temp_directory_path() / ("quarnel-history-bench-" + std::to_string(::getpid()));
+    const auto path = argc == 3 ? std::filesystem::path(argv[2]) : folder / "history.sqlite3";
+
+    auto store = std::make_unique<SqliteHistory>(path);
+    SqliteHistory& history = *store;
+    auto start = Clock::now();
+    if (!std::filesystem::exists(path)) {
+        seed(history);
+        std::printf("seeded %d runs (%d domains x %d days) in %.1f s\n", kDomains * kDays, kDomains, kDays,
+                    milliseconds(Clock::now() - start) / 1000);
+    }
+
+    std::vector<double> recordTimes;
+    const int firstDay = kDays + static_cast<int>(history.runs({{benchRun(0, 0).domain}, {}, {}}).size());
+    for (int i = 0; i < kRecords; ++i) {
+        const RunRecord run = benchRun(i % kDomains, firstDay + i / kDomains);
+        start = Clock::now();
+        history.record(run);
+        recordTimes.push_back(milliseconds(Clock::now() - start));
+    }
+    std::printf("record one run: median %.3f ms, p99 %.3f ms, slowest %.3f ms (%d records on the full database)\n",
+                percentile(recordTimes, 0.5), percentile(recordTimes, 0.99), percentile(recordTimes, 1.0), kRecords);
+
+    const std::string domain = benchRun(500, 0).domain;
+    start = Clock::now();
+    const auto runs = history.runs({{domain}, std::nullopt, std::nullopt});
+    std::printf("read one domain's %zu runs in-process: %.2f ms\n", runs.size(), milliseconds(Clock::now() - start));
+
+    start = Clock::now();
+    const auto domains = history.domains();
+    std::printf("list the %zu domains in-process: %.2f ms\n", domains.size(), milliseconds(Clock::now() - start));
+
+    std::vector<double> cliTimes;
+    for (int round = 0; round < 10; ++round) {
+        start = Clock::now();
+        const auto result = quarnel::testing::runProcess(argv[1], {"--history-file", path.string(), "history", "--csv", domain}, {});
+        cliTimes.push_back(milliseconds(Clock::now() - start));
+        if (result.exitCode != 0) {
+            std::fprintf(stderr, "quarnel-cli history failed: %s\n", result.err.c_str());
+            return 1;
+        }
+    }
+    std::printf("quarnel-cli history --csv DOMAIN (whole process): median %.1f ms over 10 runs\n",
+                percentile(cliTimes, 0.5));
+
+    store.reset();  // closing moves the write-ahead log into the file
+    const auto bytes = std::filesystem::file_size(path);
+    std::printf("database: %.1f MB, %.1f bytes per run\n", static_cast<double>(bytes) / 1e6,
+                static_cast<double>(bytes) / (kDomains * kDays + kRecords));
+    if (argc == 2) {
+        std::filesystem::remove_all(folder);
+    }
+    return 0;
+}
