@@ -4,6 +4,7 @@
 #include "shell/cli/history_command.h"
 #include "shell/cli/query_command.h"
 #include "shell/cli/trend_command.h"
+#include "shell/cli/watch_command.h"
 #include "shell/version.h"
 
 #include <CLI/CLI.hpp>
@@ -66,6 +67,7 @@ int runCommandLine(const std::vector<std::string>& arguments, Invocation& invoca
     addHistoryCommand(app, invocation);
     addTrendCommand(app, invocation);
     addDomainsCommand(app, invocation);
+    addWatchCommand(app, invocation);
 
     if (!namesACommand(app, arguments)) {
             for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {

@@ -1,0 +1,55 @@
+#include "watch/value_changes.h"
+
+#include <gtest/gtest.h>
+
+namespace quarnel::watch {
+namespace {
+
+using history::RunResults;
+
+struct ChangeCase {
+    const char* name;
+    RunResults before;
+    RunResults after;
+    std::vector<std::string> lines;
+};
+
+RunResults counts(std::optional<std::string> day, std::optional<std::string> all = "1,000") {
+    RunResults results;
+    results.day = std::move(day);
+    results.week = results.month = "500";
+    results.all = std::move(all);
+    results.homepage = "首页第一";
+    results.pagerank = "3";
+    results.hijack = "pr真实";
+    return results;
+}
+
+RunResults with(RunResults results, std::optional<std::string> RunResults::*value, std::optional<std::string> text) {
+    results.*value = std::move(text);
+    return results;
+}
+
+TEST(ValueChangesTest, OnlyMovesWorthTellingMakeALine) {
+    const RunResults base = counts("120");
+    const std::vector<ChangeCase> cases = {
+        {"same", base, counts("120"), {}},
+        {"ten per cent is noise", base, counts("108", "约1,100"), {}},
+        {"a bigger fall", base, counts("95"), {"今日收录 120 → 95 (-20.8%)"}},
+        {"a bigger rise", counts("1,000"), counts("约1,101"), {"今日收录 1,000 → 约1,101 (+10.1%)"}},
+        {"to nothing", base, counts(std::nullopt, ""), {"今日收录 120 → 无", "所有日收录 1,000 → 无"}},
+        {"from nothing and from zero", counts(std::nullopt, "0"), counts("3", "1"),
+         {"今日收录 无 → 3", "所有日收录 0 → 1"}},
+        {"home page lost", base, with(base, &RunResults::homepage, "不在第一"), {"site:首页 首页第一 → 不在第一"}},
+        {"PageRank", base, with(base, &RunResults::pagerank, "4"), {"网站PR 3 → 4"}},
+        {"hijacked", base, with(base, &RunResults::hijack, "可能是劫持thief.cn"),
+         {"PR是否劫持 pr真实 → 可能是劫持thief.cn"}},
+        {"snapshot date is not watched", base, with(base, &RunResults::snapshot, "2026-12-6"), {}},
+    };
+    for (const ChangeCase& c : cases) {
+        EXPECT_EQ(changeLines(c.before, c.after), c.lines) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace quarnel::watch

@@ -1,0 +1,65 @@
+#include "watch/watch_file.h"
+
+#include "watch/atomic_file.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace quarnel::watch {
+namespace {
+
+// Thousands of sites fit in far less; anything larger is not a list someone wrote.
+constexpr std::uintmax_t kLargestList = 16u << 20;
+
+std::filesystem::path absoluteOrEmpty(const char* folder) {
+    if (folder == nullptr) {
+        return {};
+    }
+    std::filesystem::path path(folder);
+    return path.is_absolute() ? path : std::filesystem::path{};
+}
+
+}  // namespace
+
+std::filesystem::path watchListPath(const char* xdgConfigHome, const char* home) {
+    std::filesystem::path configHome = absoluteOrEmpty(xdgConfigHome);
+    if (configHome.empty()) {
+        const std::filesystem::path homeFolder = absoluteOrEmpty(home);
+        if (homeFolder.empty()) {
+            return {};
+        }
+        configHome = homeFolder / ".config";
+    }
+    return configHome / "quarnel" / "watch.txt";
+}
+
+std::optional<std::string> readWatchFile(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return std::nullopt;
+    }
+    const std::string name = path.string();
+    if (error) {
+        throw WatchFileError(name + ": " + error.message());
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        throw WatchFileError(name + ": is not a plain file, so not a list of sites");
+    }
+    if (std::filesystem::file_size(path, error) > kLargestList) {
+        throw WatchFileError(name + ": larger than " + std::to_string(kLargestList >> 20) + " MB, not a list of sites");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw WatchFileError(name + ": cannot be read");
+    }
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void saveWatchFile(const std::filesystem::path& path, const std::string& text) {
+    if (auto problem = replaceFile(path, text)) {
+        throw WatchFileError(path.string() + ": not saved, " + *problem + "; the list is as it was");
+    }
+}
+
+}  // namespace quarnel::watch

@@ -1,0 +1,71 @@
+#include "watch/watch_pass.h"
+
+#include "watch/value_changes.h"
+
+namespace quarnel::watch {
+
+WatchPass::WatchPass(SiteQuery& site, const history::HistoryReader& history, history::RunRecorder& recorder,
+                     Notifier& notifier, std::ostream& out, std::ostream& err)
+    : site_(site), history_(history), recorder_(recorder), notifier_(notifier), out_(out), err_(err) {}
+
+WatchOutcome WatchPass::run(const std::vector<std::string>& domains) {
+    WatchOutcome outcome;
+    for (const std::string& domain : domains) {
+        watch(domain, outcome);
+    }
+    return outcome;
+}
+
+void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
+    const auto before = lastCompleteResults(domain);
+    const history::RunRecord run = site_.query(domain);
+    try {
+        recorder_.record(run);
+    } catch (const history::HistoryError& error) {
+        outcome.everyRunRecorded = false;
+        tellHistoryProblem(error);
+    }
+    // A value missing because its service could not be reached has not changed: such a
+    // run is kept in the history but compared with nothing.
+    if (run.fetchFailures > 0) {
+        outcome.everyFetchCompleted = false;
+        return;
+    }
+    if (!before) {
+        return;
+    }
+    std::string body;
+    for (const std::string& change : changeLines(*before, run.results)) {
+        out_ << domain << ' ' << change << '\n';
+        body += (body.empty() ? "" : "\n") + change;
+    }
+    out_.flush();
+    if (!body.empty()) {
+        notifier_.notify("Quarnel: " + domain, body);
+    }
+}
+
+std::optional<history::RunResults> WatchPass::lastCompleteResults(const std::string& domain) {
+    try {
+        history::RunFilter filter;
+        filter.domains = {domain};
+        const std::vector<history::RunRecord> runs = history_.runs(filter);
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+            if (run->fetchFailures == 0) {
+                return run->results;
+            }
+        }
+    } catch (const history::HistoryError& error) {
+        tellHistoryProblem(error);
+    }
+    return std::nullopt;
+}
+
+// Told once per pass: a broken database would otherwise repeat itself for every domain.
+void WatchPass::tellHistoryProblem(const history::HistoryError& error) {
+    if (toldProblems_.insert(error.what()).second) {
+        err_ << "history: " << error.what() << std::endl;
+    }
+}
+
+}  // namespace quarnel::watch
