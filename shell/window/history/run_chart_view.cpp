@@ -31,7 +31,10 @@ const std::array kCounts = {
     CountSeries{"所有日收录", &RunResults::all},
 };
 
-constexpr qint64 kDayMs = 24 * 60 * 60 * 1000;
+// Up to this many runs, each one gets a dot on its lines.
+constexpr std::size_t kMarkedRuns = 60;
+constexpr qint64 kHourMs = 60 * 60 * 1000;
+constexpr qint64 kDayMs = 24 * kHourMs;
 constexpr double kHighestPageRank = 10;
 
 std::optional<double> valueOf(const std::optional<std::string>& text) {
@@ -80,6 +83,12 @@ void RunChartView::plot() {
         const qint64 last = static_cast<qint64>(msecsOf(runs_.back()));
         const qint64 margin = first == last ? kDayMs : 0;
         timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first - margin), QDateTime::fromMSecsSinceEpoch(last + margin));
+        // Runs close together would all read as the same date, or the same minute.
+        const qint64 span = last - first + 2 * margin;
+        if (span < 2 * kDayMs) {
+            timeAxis->setFormat(span < kHourMs ? QStringLiteral("HH:mm:ss") : QStringLiteral("MM-dd HH:mm"));
+            timeAxis->setTitleText(QStringLiteral("时间"));
+        }
     }
     chart->addAxis(timeAxis, Qt::AlignBottom);
 
@@ -155,6 +164,8 @@ QAbstractAxis* RunChartView::createCountAxis(double highest) {
 void RunChartView::attach(QLineSeries* series, QAbstractAxis* valueAxis) {
     QChart* chart = this->chart();
     chart->addSeries(series);
+    // A handful of runs would otherwise be flat lines with nothing to show where each run is.
+    series->setPointsVisible(runs_.size() <= kMarkedRuns);
     series->attachAxis(chart->axes(Qt::Horizontal).constFirst());
     series->attachAxis(valueAxis);
 }
