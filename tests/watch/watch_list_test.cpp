@@ -1,4 +1,4 @@
-#include "watch/atomic_file.h"
+#include "shell/atomic_file.h"
 #include "watch/watch_list.h"
 
 #include <gtest/gtest.h>
