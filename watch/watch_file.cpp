@@ -1,6 +1,7 @@
 #include "watch/watch_file.h"
 
-#include "watch/atomic_file.h"
+#include "shell/atomic_file.h"
+#include "shell/user_folders.h"
 
 #include <fstream>
 #include <iterator>
@@ -11,26 +12,11 @@ namespace {
 // Thousands of sites fit in far less; anything larger is not a list someone wrote.
 constexpr std::uintmax_t kLargestList = 16u << 20;
 
-std::filesystem::path absoluteOrEmpty(const char* folder) {
-    if (folder == nullptr) {
-        return {};
-    }
-    std::filesystem::path path(folder);
-    return path.is_absolute() ? path : std::filesystem::path{};
-}
-
 }  // namespace
 
 std::filesystem::path watchListPath(const char* xdgConfigHome, const char* home) {
-    std::filesystem::path configHome = absoluteOrEmpty(xdgConfigHome);
-    if (configHome.empty()) {
-        const std::filesystem::path homeFolder = absoluteOrEmpty(home);
-        if (homeFolder.empty()) {
-            return {};
-        }
-        configHome = homeFolder / ".config";
-    }
-    return configHome / "quarnel" / "watch.txt";
+    const std::filesystem::path configHome = userFolder(xdgConfigHome, home, ".config");
+    return configHome.empty() ? configHome : configHome / "quarnel" / "watch.txt";
 }
 
 std::optional<std::string> readWatchFile(const std::filesystem::path& path) {

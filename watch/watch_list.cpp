@@ -1,6 +1,6 @@
 #include "watch/watch_list.h"
 
-#include "watch/utf8.h"
+#include "shell/valid_utf8.h"
 
 #include <algorithm>
 #include <map>
@@ -50,7 +50,7 @@ std::optional<std::string> unfitDomainReason(std::string_view domain) {
     if (domain.size() > kLongestDomain) {
         return "longer than " + std::to_string(kLongestDomain) + " bytes";
     }
-    if (!isUtf8(domain)) {
+    if (!isValidUtf8(domain)) {
         return "not UTF-8 text";
     }
     if (domain.empty() || domain.find_first_not_of(kBlanks) == std::string_view::npos) {

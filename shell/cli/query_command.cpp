@@ -1,14 +1,9 @@
 #include "shell/cli/query_command.h"
 
-#include "fetch/curl_transport.h"
-#include "fetch/http_page_fetcher.h"
-#include "history/run_results.h"
 #include "history/run_text_block.h"
 #include "history/sqlite_history.h"
-#include "query/query_run.h"
 #include "shell/cli/run_json.h"
-#include "shell/cli/stderr_message_box.h"
-#include "shell/memory_control_model.h"
+#include "shell/cli/site_run.h"
 
 #include <CLI/CLI.hpp>
 
@@ -30,14 +25,14 @@ struct QueryOptions {
 class QueryBatch {
 public:
     QueryBatch(const QueryOptions& options, Invocation& invocation)
-        : options_(options), invocation_(invocation), fetcher_(transport_, messages_) {
+        : options_(options), invocation_(invocation), runner_(invocation.clock) {
         if (!options.noHistory) {
             history_ = std::make_unique<history::SqliteHistory>(invocation.historyFile);
         }
     }
 
     void query(const std::string& domain) {
-        const history::RunRecord run = runOnce(domain);
+        const history::RunRecord run = runner_.run(domain);
         invocation_.out << (options_.json ? formatJsonLine(run) : history::formatTextBlock(run)) << std::flush;
         allCompleted_ = allCompleted_ && run.fetchFailures == 0;
         record(run);
@@ -51,24 +46,6 @@ public:
     }
 
 private:
-    // One run on fresh controls, as the window would make it.
-    history::RunRecord runOnce(const std::string& domain) {
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, domain);
-        messages_.resetCount();
-        const auto startedAt = invocation_.clock.now();
-        const auto start = std::chrono::steady_clock::now();
-        QueryRun(controls, fetcher_, nullptr).run();
-        return history::RunRecord{
-            .startedAt = startedAt,
-            .duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start),
-            .domain = domain,
-            .origin = history::RunOrigin::Cli,
-            .fetchFailures = messages_.count(),
-            .results = history::resultsOf(controls),
-        };
-    }
-
     void record(const history::RunRecord& run) {
         if (!history_ || recordFailed_) {
             return;
@@ -83,9 +60,7 @@ private:
 
     const QueryOptions& options_;
     Invocation& invocation_;
-    CurlTransport transport_;
-    StderrMessageBox messages_;
-    HttpPageFetcher fetcher_;
+    SiteRunner runner_;
     std::unique_ptr<history::SqliteHistory> history_;
     bool allCompleted_ = true;
     bool recordFailed_ = false;

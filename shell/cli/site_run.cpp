@@ -12,16 +12,17 @@ history::RunRecord SiteRunner::run(const std::string& domain) {
     MemoryControlModel controls;
     controls.setText(TextBox::Text3, domain);
     messages_.resetCount();
-    history::RunRecord record;
-    record.startedAt = clock_.now();
+    const auto startedAt = clock_.now();
     const auto start = std::chrono::steady_clock::now();
     QueryRun(controls, fetcher_, nullptr).run();
-    record.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    record.domain = domain;
-    record.origin = history::RunOrigin::Cli;
-    record.fetchFailures = messages_.count();
-    record.results = history::resultsOf(controls);
-    return record;
+    return history::RunRecord{
+        .startedAt = startedAt,
+        .duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start),
+        .domain = domain,
+        .origin = history::RunOrigin::Cli,
+        .fetchFailures = messages_.count(),
+        .results = history::resultsOf(controls),
+    };
 }
 
 }  // namespace quarnel::cli

@@ -1,4 +1,4 @@
-#include "watch/atomic_file.h"
+#include "watch/watch_file.h"
 #include "watch/watch_list.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +66,7 @@ TEST(WatchListTest, FailedSaveKeepsTheOldListAndLeavesNoTemporaryFile) {
     std::filesystem::create_directories(folder);
     const std::filesystem::path list = folder / "watch.txt";
     const std::string old(8192, '#');
-    ASSERT_EQ(replaceFile(list, old), std::nullopt);
+    saveWatchFile(list, old);
 
     // A file size limit makes the write fail half way, as a full disk would.
     const pid_t child = fork();
@@ -74,7 +74,12 @@ TEST(WatchListTest, FailedSaveKeepsTheOldListAndLeavesNoTemporaryFile) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(replaceFile(list, std::string(16384, 'x')) ? 0 : 1);
+        try {
+            saveWatchFile(list, std::string(16384, 'x'));
+        } catch (const WatchFileError&) {
+            _exit(0);
+        }
+        _exit(1);
     }
     int status = 0;
     waitpid(child, &status, 0);

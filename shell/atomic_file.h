@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quarnel::watch {
+namespace quarnel {
 
 // Replaces the file at `path` with `contents` in one step: a temporary file in the same
 // folder is written, flushed to disk and renamed over it, so a reader sees the old file
@@ -14,4 +14,4 @@ namespace quarnel::watch {
 // folder when missing. Returns why the save failed, or nothing when it succeeded.
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view contents);
 
-}  // namespace quarnel::watch
+}  // namespace quarnel

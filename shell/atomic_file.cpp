@@ -1,4 +1,4 @@
-#include "watch/atomic_file.h"
+#include "shell/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace quarnel::watch {
+namespace quarnel {
 namespace {
 
 std::string failure(const std::string& step) { return step + ": " + std::strerror(errno); }
@@ -77,4 +77,4 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
     return std::nullopt;
 }
 
-}  // namespace quarnel::watch
+}  // namespace quarnel
