@@ -85,7 +85,7 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
       history_(*this, *this, std::move(history)),
-      webPanels_(QStringLiteral(QUARNEL_WEB_PANELS_LIBRARY)) {
+      webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
                    fromUtf8(hosts::kContactNumber));

@@ -2,11 +2,18 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QWidget>
 
 namespace quarnel {
 
 WebPanelLibrary::WebPanelLibrary(const QString& path) : library_(path) {}
+
+QString WebPanelLibrary::path() {
+    const QString installed =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/" QUARNEL_WEB_PANELS_INSTALLED);
+    return QFileInfo::exists(installed) ? installed : QStringLiteral(QUARNEL_WEB_PANELS_BUILT);
+}
 
 QWidget* WebPanelLibrary::createPanel(QWidget* parent) {
     // Qt WebEngine loaded once the application object exists needs it made with shared

@@ -17,6 +17,9 @@ class WebPanelLibrary {
 public:
     explicit WebPanelLibrary(const QString& path);
 
+    // The installed library beside this program's install, else the one in the build tree.
+    static QString path();
+
     // A new, blank panel in `parent`; null when the library cannot be loaded, or when
     // the application was made without Qt::AA_ShareOpenGLContexts.
     QWidget* createPanel(QWidget* parent);

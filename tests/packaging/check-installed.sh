@@ -21,14 +21,14 @@ usr=$1/usr
 shift
 
 case $what in
-manifest)  # ARGS: EXPECTED_FILES COMPONENT...
-    expected=$1
-    shift
+manifest)  # ARGS: EXPECTED_FILES LIBDIR COMPONENT...
+    expected=$1 libdir=$2
+    shift 2
     components=" $* "
     diff -u --label expected --label installed \
         <(while read -r component path; do
               [[ $component == \#* || -z $component ]] && continue
-              [[ $components == *" $component "* ]] && echo "$path"
+              [[ $components == *" $component "* ]] && echo "${path/#LIBDIR\//$libdir/}"
           done <"$expected" | LC_ALL=C sort) \
         <(cd "$usr" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
     ;;
