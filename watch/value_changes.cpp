@@ -46,10 +46,12 @@ Move countMove(const std::optional<std::string>& before, const std::optional<std
     if (!old || !now) {
         return {old.has_value() != now.has_value(), std::nullopt};
     }
-    if (*old == *now || *old == 0) {
-        return {*old != *now, std::nullopt};
+    const long long from = old.value_or(0);
+    const long long to = now.value_or(0);
+    if (from == to || from == 0) {
+        return {from != to, std::nullopt};
     }
-    const double share = static_cast<double>(*now - *old) / static_cast<double>(*old);
+    const double share = static_cast<double>(to - from) / static_cast<double>(from);
     char percent[32];
     std::snprintf(percent, sizeof percent, "%+.1f%%", share * 100.0);
     return {std::abs(share) > kCountMoveWorthTelling, percent};
