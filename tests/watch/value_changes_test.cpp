@@ -17,7 +17,8 @@ struct ChangeCase {
 RunResults counts(std::optional<std::string> day, std::optional<std::string> all = "1,000") {
     RunResults results;
     results.day = std::move(day);
-    results.week = results.month = "500";
+    results.week = "500";
+    results.month = "500";
     results.all = std::move(all);
     results.homepage = "首页第一";
     results.pagerank = "3";
