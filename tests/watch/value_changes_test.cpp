@@ -15,15 +15,14 @@ struct ChangeCase {
 };
 
 RunResults counts(std::optional<std::string> day, std::optional<std::string> all = "1,000") {
-    RunResults results;
-    results.day = std::move(day);
-    results.week = "500";
-    results.month = "500";
-    results.all = std::move(all);
-    results.homepage = "首页第一";
-    results.pagerank = "3";
-    results.hijack = "pr真实";
-    return results;
+    return {.day = std::move(day),
+            .week = "500",
+            .month = "500",
+            .all = std::move(all),
+            .snapshot = std::nullopt,
+            .homepage = "首页第一",
+            .pagerank = "3",
+            .hijack = "pr真实"};
 }
 
 RunResults with(RunResults results, std::optional<std::string> RunResults::*value, std::optional<std::string> text) {
