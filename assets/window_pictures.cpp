@@ -2,8 +2,8 @@
 
 namespace quarnel {
 
-QPixmap backgroundPicture() {
-    return QPixmap(QStringLiteral(":/assets/background.jpg"));
+QImage backgroundPicture() {
+    return QImage(QStringLiteral(":/assets/background.jpg"));
 }
 
 QPixmap badgePicture() {

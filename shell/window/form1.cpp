@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <future>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -100,15 +101,23 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
 }
 
 void Form1::createControls() {
-    createPictures();
+    // The background is the largest picture and the slowest to decode: it decodes on a
+    // thread of its own while the controls' fonts load, which takes longer. (Should no
+    // thread be had, it decodes here when asked for.)
+    std::future<QImage> background = std::async(std::launch::async | std::launch::deferred, backgroundPicture);
+    const std::array<QLabel*, 2> backgroundLabels = createPictures();
     createLabels();
     createInputs();
+    const QPixmap backgroundPixmap = QPixmap::fromImage(background.get());
+    for (QLabel* label : backgroundLabels) {
+        label->setPixmap(backgroundPixmap);
+    }
 }
 
-void Form1::createPictures() {
-    const QPixmap background = backgroundPicture();
-    createPicture(this, "Image2", background, kRetryHint);
-    createPicture(this, "Image13", background, kRetryHint);
+std::array<QLabel*, 2> Form1::createPictures() {
+    // Created first, so that every other control lies above them.
+    const std::array<QLabel*, 2> background = {createPicture(this, "Image2", {}, kRetryHint),
+                                               createPicture(this, "Image13", {}, kRetryHint)};
     createPicture(this, "Image40", pageRankBarPicture());
     auto* image1 = new ClickableLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
@@ -116,6 +125,7 @@ void Form1::createPictures() {
     image1->setToolTip(QStringLiteral("进入友情链接交换页面"));
     image1->setCursor(Qt::WhatsThisCursor);
     connect(image1, &ClickableLabel::clicked, this, [this] { openLink(SearchLink::Image1); });
+    return background;
 }
 
 void Form1::createLabels() {

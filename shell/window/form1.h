@@ -66,7 +66,7 @@ private slots:
 
 private:
     void createControls();
-    void createPictures();
+    std::array<QLabel*, 2> createPictures();  // the two showing the background
     void createLabels();
     void createInputs();
     void createPanels();
