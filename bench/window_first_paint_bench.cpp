@@ -3,9 +3,9 @@
 // process's peak memory once both panels have loaded their pages; offscreen, against
 // the demo pages.
 #include "bench/window_first_paint_probe.h"
-#include "fetch/curl_transport.h"
 #include "shell/last_domain_file.h"
 #include "shell/window/form1.h"
+#include "shell/window/late_curl_transport.h"
 #include "tests/support/child_process.h"
 #include "tools/fake-web/fake_web_server.h"
 
@@ -52,7 +52,7 @@ private slots:
 int runWindow(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
-    quarnel::CurlTransport transport;
+    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path());
     const quarnel::LastDomainFile lastDomain(std::filesystem::temp_directory_path() / "quarnel-bench-none" / "dz.txt");
     struct NoOpener final : quarnel::UrlOpener {
         void open(const std::string&) override {}

@@ -1,10 +1,10 @@
-#include "fetch/curl_transport.h"
 #include "history/history_path.h"
 #include "history/sqlite_history.h"
 #include "panels/desktop_url_opener.h"
 #include "shell/last_domain_file.h"
 #include "shell/version.h"
 #include "shell/window/form1.h"
+#include "shell/window/late_curl_transport.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     // class is the program's name, "quarnel", which the entry's StartupWMClass names.)
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quarnel.Quarnel"));
 
-    quarnel::CurlTransport transport;
+    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path());
     const quarnel::LastDomainFile lastDomain(
         quarnel::lastDomainPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
     quarnel::DesktopUrlOpener urlOpener;

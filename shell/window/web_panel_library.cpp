@@ -1,8 +1,9 @@
 #include "shell/window/web_panel_library.h"
 
+#include "shell/window/late_library_path.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QWidget>
 
 namespace quarnel {
@@ -10,9 +11,7 @@ namespace quarnel {
 WebPanelLibrary::WebPanelLibrary(const QString& path) : library_(path) {}
 
 QString WebPanelLibrary::path() {
-    const QString installed =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/" QUARNEL_WEB_PANELS_INSTALLED);
-    return QFileInfo::exists(installed) ? installed : QStringLiteral(QUARNEL_WEB_PANELS_BUILT);
+    return lateLibraryPath(QUARNEL_WEB_PANELS_INSTALLED, QUARNEL_WEB_PANELS_BUILT);
 }
 
 QWidget* WebPanelLibrary::createPanel(QWidget* parent) {

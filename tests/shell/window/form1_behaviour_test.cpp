@@ -2,10 +2,10 @@
 // alive while its input is dropped, failed fetches, the fill tick, and the whole chain
 // with libcurl and real panels against fake-web on loopback.
 
-#include "fetch/curl_transport.h"
 #include "panels/url_opener.h"
 #include "shell/last_domain_file.h"
 #include "shell/window/form1.h"
+#include "shell/window/late_curl_transport.h"
 // moc takes the first quote inside a raw string for its end, which throws its brace
 // count off in sample_pages.h; it has no need to read these.
 #ifndef Q_MOC_RUN
@@ -303,7 +303,7 @@ private slots:
     }
 
     void everyFailedFetchWaitsForItsOwnBox() {
-        testing::ScriptedTransport failing;  // nothing scripted: no request completes
+        LateCurlTransport failing("no-such-library.so");  // libcurl's library missing: no request completes
         Window window(failing);
         QVERIFY(window.shown());
         window.child<QLineEdit>("Text3")->setText("example.com");
@@ -314,7 +314,7 @@ private slots:
     }
 
     void queryOverLoopbackAsksForEveryPageInOrder() {
-        CurlTransport transport;
+        LateCurlTransport transport(LateCurlTransport::path());  // as the program has it
         Window window(transport);
         // As the program starts: loaded before shown, the panels' pages asked for before the panels exist.
         std::vector<std::unique_ptr<QSignalSpy>> loaded;

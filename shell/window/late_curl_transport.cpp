@@ -1,0 +1,29 @@
+#include "shell/window/late_curl_transport.h"
+
+#include "shell/window/late_library_path.h"
+
+namespace quarnel {
+
+LateCurlTransport::LateCurlTransport(const QString& path) : library_(path) {}
+
+QString LateCurlTransport::path() {
+    return lateLibraryPath(QUARNEL_CURL_TRANSPORT_INSTALLED, QUARNEL_CURL_TRANSPORT_BUILT);
+}
+
+std::optional<std::string> LateCurlTransport::fetchBody(const std::string& url) {
+    HttpTransport* transport = loaded();
+    return transport != nullptr ? transport->fetchBody(url) : std::nullopt;
+}
+
+HttpTransport* LateCurlTransport::loaded() {
+    // Fetches may come from several threads at once; the first one loads.
+    std::call_once(loadOnce_, [this] {
+        using CreateTransport = HttpTransport* (*)();
+        if (const auto create = reinterpret_cast<CreateTransport>(library_.resolve("quarnelCreateCurlTransport"))) {
+            transport_.reset(create());
+        }
+    });
+    return transport_.get();
+}
+
+}  // namespace quarnel

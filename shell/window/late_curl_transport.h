@@ -1,0 +1,33 @@
+#pragma once
+
+#include "fetch/http_transport.h"
+
+#include <QLibrary>
+#include <QString>
+
+#include <memory>
+#include <mutex>
+
+namespace quarnel {
+
+// The window's transport: libcurl's, from a library loaded on the first fetch rather
+// than at start, where libcurl and the libraries it needs would delay the first paint.
+// When the library cannot be loaded, no request completes.
+class LateCurlTransport final : public HttpTransport {
+public:
+    explicit LateCurlTransport(const QString& path);
+
+    // The installed library beside this program's install, else the one in the build tree.
+    static QString path();
+
+    std::optional<std::string> fetchBody(const std::string& url) override;
+
+private:
+    HttpTransport* loaded();
+
+    QLibrary library_;  // never unloaded: it must outlive transport_
+    std::once_flag loadOnce_;
+    std::unique_ptr<HttpTransport> transport_;
+};
+
+}  // namespace quarnel
