@@ -2,6 +2,8 @@
 
 #include "shell/window/late_library_path.h"
 
+#include <iostream>
+
 namespace quarnel {
 
 LateCurlTransport::LateCurlTransport(const QString& path) : library_(path) {}
@@ -21,6 +23,9 @@ HttpTransport* LateCurlTransport::loaded() {
         using CreateTransport = HttpTransport* (*)();
         if (const auto create = reinterpret_cast<CreateTransport>(library_.resolve("quarnelCreateCurlTransport"))) {
             transport_.reset(create());
+        } else {
+            // Every fetch will then fail with its box; this line tells why, once.
+            std::cerr << "quarnel: " << library_.errorString().toStdString() << '\n';
         }
     });
     return transport_.get();
