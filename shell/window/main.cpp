@@ -16,26 +16,20 @@
 
 namespace {
 
-// The user's history database; when there is none, the window starts all the same
-// and its history says why.
+// The user's history database, opened when first used; with no folder for it the window
+// starts all the same and its history says why.
 quarnel::HistoryAccess openHistory(std::unique_ptr<quarnel::history::SqliteHistory>& store) {
     const std::filesystem::path path =
         quarnel::history::historyPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     quarnel::HistoryAccess access;
     if (path.empty()) {
         access.unavailable = "没有可存放查询历史的文件夹（HOME 与 XDG_DATA_HOME 均未设置）";
-    } else {
-        try {
-            store = std::make_unique<quarnel::history::SqliteHistory>(path);
-            access.recorder = store.get();
-            access.reader = store.get();
-        } catch (const std::exception& error) {
-            access.unavailable = error.what();
-        }
-    }
-    if (!access.unavailable.empty()) {
         std::cerr << "history: " << access.unavailable << '\n';
+        return access;
     }
+    store = std::make_unique<quarnel::history::SqliteHistory>(path);
+    access.recorder = store.get();
+    access.reader = store.get();
     return access;
 }
 
