@@ -17,7 +17,8 @@ const QString kTitle = QStringLiteral("导出 CSV");
 
 QString suggestedPath(const QString& name) {
     QString file = name;
-    file.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    // Only what no file name may hold, or what would make it a path: a Chinese domain keeps its name.
+    file.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x{0}-\\x{1f}]")), QStringLiteral("_"));
     if (file.isEmpty()) {
         file = QStringLiteral("查询历史");
     }
