@@ -32,7 +32,7 @@ public:
     }
 
     void query(const std::string& domain) {
-        const history::RunRecord run = runner_.run(domain);
+        const history::RunRecord run = runner_.query(domain);
         invocation_.out << (options_.json ? formatJsonLine(run) : history::formatTextBlock(run)) << std::flush;
         allCompleted_ = allCompleted_ && run.fetchFailures == 0;
         record(run);

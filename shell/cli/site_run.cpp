@@ -8,7 +8,7 @@ namespace quarnel::cli {
 
 SiteRunner::SiteRunner(const history::Clock& clock) : clock_(clock), fetcher_(transport_, messages_) {}
 
-history::RunRecord SiteRunner::run(const std::string& domain) {
+history::RunRecord SiteRunner::query(const std::string& domain) {
     MemoryControlModel controls;
     controls.setText(TextBox::Text3, domain);
     messages_.resetCount();

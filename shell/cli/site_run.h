@@ -4,6 +4,7 @@
 #include "fetch/http_page_fetcher.h"
 #include "history/history_store.h"
 #include "shell/cli/stderr_message_box.h"
+#include "watch/watch_pass.h"
 
 #include <string>
 
@@ -12,11 +13,12 @@ namespace quarnel::cli {
 // Query runs of single domains on fresh controls, as the window makes them: each
 // failed fetch told on standard error and counted, the results read as the history
 // keeps them. Runs share one transport, so its connections are kept between them.
-class SiteRunner {
+// A bare query and a watch pass both run their domains through it.
+class SiteRunner final : public watch::SiteQuery {
 public:
     explicit SiteRunner(const history::Clock& clock);
 
-    history::RunRecord run(const std::string& domain);
+    history::RunRecord query(const std::string& domain) override;
 
 private:
     const history::Clock& clock_;

@@ -30,16 +30,6 @@ constexpr const char* kWatchUsage =
     "Exit status: 4 when another pass over the same list is still going on; 1 when remove\n"
     "finds no such domain or the list cannot be saved.\n";
 
-// A query run of the watch pass: the same as a bare query's.
-class CliSiteQuery final : public watch::SiteQuery {
-public:
-    explicit CliSiteQuery(const history::Clock& clock) : runner_(clock) {}
-    history::RunRecord query(const std::string& domain) override { return runner_.run(domain); }
-
-private:
-    SiteRunner runner_;
-};
-
 int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     const auto domains = readWatchedDomains(listFile, invocation);
     if (!domains) {
@@ -61,7 +51,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
         return kExitUsage;
     }
 
-    CliSiteQuery site(invocation.clock);
+    SiteRunner site(invocation.clock);
     history::SqliteHistory history(invocation.historyFile);
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =
