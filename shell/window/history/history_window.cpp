@@ -45,8 +45,12 @@ QString shown(const std::string& domain) {
 
 }  // namespace
 
+QString historyUnavailable(const std::string& reason) {
+    return QStringLiteral("查询历史不可用：") + QString::fromStdString(reason);
+}
+
 HistoryWindow::HistoryWindow(const HistoryAccess& access, QWidget* parent)
-    : QWidget(parent, Qt::Window), reader_(access.reader), unavailable_(QString::fromStdString(access.unavailable)) {
+    : QWidget(parent, Qt::Window), reader_(access.reader), unavailable_(access.unavailable) {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("查询历史"));
     createControls();
@@ -127,14 +131,14 @@ void HistoryWindow::placeControls() {
 void HistoryWindow::showDomain(const std::string& domain) {
     std::vector<std::string> domains;
     if (reader_ == nullptr) {
-        showNotice(QStringLiteral("查询历史不可用：") + unavailable_);
+        showNotice(historyUnavailable(unavailable_));
     } else {
         try {
             domains = reader_->domains();
             showNotice(domains.empty() ? QStringLiteral("还没有查询记录。在主窗口查询一个网址后，结果会记在这里。")
                                        : QString());
         } catch (const std::exception& error) {
-            showNotice(QStringLiteral("查询历史不可用：") + QString::fromStdString(error.what()));
+            showNotice(historyUnavailable(error.what()));
         }
     }
     const QSignalBlocker quiet(domains_);
@@ -159,7 +163,7 @@ void HistoryWindow::showRuns() {
         try {
             runs_ = reader_->runs(filter);
         } catch (const std::exception& error) {
-            showNotice(QStringLiteral("查询历史不可用：") + QString::fromStdString(error.what()));
+            showNotice(historyUnavailable(error.what()));
         }
     }
     chart_->setRuns(runs_);

@@ -20,6 +20,9 @@ namespace quarnel {
 class RunChartView;
 class RunTableModel;
 
+// What the history windows say when the database cannot be read, and why.
+QString historyUnavailable(const std::string& reason);
+
 // The recorded runs of one domain at a time: a chart of the counts and the PageRank
 // over time, and the runs newest first in a table. It reads the history only when it
 // is opened or another domain is picked.
@@ -48,7 +51,7 @@ private:
     void rememberSize() const;
 
     const history::HistoryReader* reader_;
-    QString unavailable_;
+    std::string unavailable_;
     std::vector<history::RunRecord> runs_;  // of the picked domain, oldest first
     bool anyDomain_ = false;
     bool queryRunning_ = false;

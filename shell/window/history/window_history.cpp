@@ -121,14 +121,13 @@ void WindowHistory::showHistory() {
 void WindowHistory::exportAllRuns() {
     const QString title = QStringLiteral("导出 CSV");
     if (access_.reader == nullptr) {
-        QMessageBox::warning(&window_, title,
-                             QStringLiteral("查询历史不可用：") + QString::fromStdString(access_.unavailable));
+        QMessageBox::warning(&window_, title, historyUnavailable(access_.unavailable));
         return;
     }
     try {
         exportCsv(&window_, access_.reader->runs({}), QStringLiteral("查询历史"));
     } catch (const std::exception& error) {
-        QMessageBox::warning(&window_, title, QStringLiteral("查询历史不可用：") + QString::fromStdString(error.what()));
+        QMessageBox::warning(&window_, title, historyUnavailable(error.what()));
     }
 }
 
