@@ -10,7 +10,7 @@
 
 int main() {
     constexpr int kRows = 1'000'000;
-    std::vector<quarnel::history::RunRecord> runs;
+    std::vector<quarnel::RunRecord> runs;
     runs.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
         runs.push_back(benchRun(i % 1000, i / 1000));

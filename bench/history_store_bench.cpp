@@ -15,7 +15,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using quarnel::history::RunRecord;
+using quarnel::RunRecord;
 using quarnel::history::SqliteHistory;
 
 constexpr int kDomains = 1000;

@@ -39,16 +39,16 @@ struct PaintWatch final : QObject {
 
 void seed(quarnel::history::SqliteHistory& store) {
     const auto first = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()) - kRuns * 24h;
-    std::vector<quarnel::history::RunRecord> runs;
+    std::vector<quarnel::RunRecord> runs;
     for (int day = 0; day < kRuns; ++day) {
         const std::string count = std::to_string(1000 + day * 7 % 500);
-        quarnel::history::RunRecord run;
+        quarnel::RunRecord run;
         run.startedAt = first + day * 24h;
         run.duration = 4200ms;
         run.domain = kDomain;
-        run.origin = day % 3 == 0 ? quarnel::history::RunOrigin::Window : quarnel::history::RunOrigin::Cli;
-        run.results = {std::to_string(day % 40), std::to_string(200 + day % 90), "约" + count, count + ",000",
-                       "2026-12-5", "首页第一", std::to_string(day / 400), "pr真实"};
+        run.origin = day % 3 == 0 ? quarnel::RunOrigin::Window : quarnel::RunOrigin::Cli;
+        run.results = quarnel::RunResults({std::to_string(day % 40), std::to_string(200 + day % 90), "约" + count, count + ",000",
+                       "2026-12-5", "首页第一", std::to_string(day / 400), "pr真实"});
         runs.push_back(run);
     }
     store.recordAll(runs);

@@ -37,12 +37,12 @@ CurlTransport::CurlTransport(FetchLimits limits) : limits_(limits) {}
 
 CurlTransport::~CurlTransport() = default;
 
-std::optional<std::string> CurlTransport::fetchBody(const std::string& url) {
+Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
     std::lock_guard lock(mutex_);
     if (!handle_ || handle_->curl == nullptr) {
         handle_ = std::make_unique<Handle>();
         if (handle_->curl == nullptr) {
-            return std::nullopt;
+            return Failure{"libcurl could not start"};
         }
     }
     CURL* curl = handle_->curl;
@@ -50,7 +50,7 @@ std::optional<std::string> CurlTransport::fetchBody(const std::string& url) {
     curl_easy_reset(curl);
     ResponseReader reader(limits_.maxBodyBytes);
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -66,10 +66,30 @@ std::optional<std::string> CurlTransport::fetchBody(const std::string& url) {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBodyBytes);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reader);
 
-    if (curl_easy_perform(curl) != CURLE_OK) {
-        return std::nullopt;
+    struct curl_slist* headers = nullptr;
+    for (const std::string& header : request.headers) {
+        headers = curl_slist_append(headers, header.c_str());
     }
-    return std::move(reader).body();
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    char error[CURL_ERROR_SIZE] = "";
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+
+    const CURLcode code = curl_easy_perform(curl);
+    curl_slist_free_all(headers);
+    if (code != CURLE_OK) {
+        return Failure{error[0] != '\0' ? error : curl_easy_strerror(code)};
+    }
+    HttpReply reply;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+    if (const char* type = nullptr; curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
+        reply.contentType = type;
+    }
+    std::optional<std::string> body = std::move(reader).body();
+    if (!body) {
+        return Failure{"the reply broke off inside its header block"};
+    }
+    reply.body = std::move(*body);
+    return reply;
 }
 
 }  // namespace quarnel

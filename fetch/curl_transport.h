@@ -20,7 +20,7 @@ public:
     CurlTransport(const CurlTransport&) = delete;
     CurlTransport& operator=(const CurlTransport&) = delete;
 
-    std::optional<std::string> fetchBody(const std::string& url) override;
+    Expected<HttpReply> fetch(const HttpRequest& request) override;
 
 private:
     struct Handle;

@@ -10,13 +10,13 @@ HttpPageFetcher::HttpPageFetcher(HttpTransport& transport, MessageBox& messageBo
     : transport_(transport), messageBox_(messageBox) {}
 
 std::string HttpPageFetcher::getHTTPPage(const std::string& url) {
-    std::optional<std::string> body;
+    std::optional<Expected<HttpReply>> reply;
     try {
-        body = transport_.fetchBody(url);
+        reply = transport_.fetch({.url = url, .headers = {}});
     } catch (...) {
         // A transport that gave up is a request that did not complete.
     }
-    if (!body) {
+    if (!reply || !*reply) {
         try {
             messageBox_.show(kCannotConnectMessage, url);
         } catch (...) {
@@ -25,7 +25,7 @@ std::string HttpPageFetcher::getHTTPPage(const std::string& url) {
         return {};
     }
     try {
-        return BytesToBstr(*body, "GB2312");
+        return BytesToBstr((*reply)->body, "GB2312");
     } catch (...) {
         return {};
     }

@@ -1,18 +1,32 @@
 #pragma once
 
-#include <optional>
+#include "base/expected.h"
+
 #include <string>
+#include <vector>
 
 namespace quarnel {
 
-// Moves one response body over the wire, nothing more: no decoding, no messages.
+// One GET: the address, and header lines ("Name: value") to send besides the client's own.
+struct HttpRequest {
+    std::string url;
+    std::vector<std::string> headers;
+};
+
+// A complete response, whatever its status.
+struct HttpReply {
+    long status = 0;
+    std::string contentType;  // the final response's Content-Type, as sent; empty without one
+    std::string body;         // the raw bytes
+};
+
+// Moves one request over the wire, nothing more: no decoding, no messages. A request
+// that did not complete (no connection, broken off, over a limit) fails with its reason.
 class HttpTransport {
 public:
     virtual ~HttpTransport() = default;
 
-    // The raw body of a complete response, whatever its status; nothing when the
-    // request did not complete (no connection, broken off, over a limit).
-    virtual std::optional<std::string> fetchBody(const std::string& url) = 0;
+    virtual Expected<HttpReply> fetch(const HttpRequest& request) = 0;
 };
 
 }  // namespace quarnel

@@ -1,7 +1,7 @@
 #include "history/csv_writer.h"
 
 #include "history/iso_time.h"
-#include "history/result_fields.h"
+#include "base/results.h"
 
 #include <string>
 #include <string_view>
@@ -28,12 +28,12 @@ void appendField(std::string& row, std::string_view text) {
 
 void appendHeader(std::string& out) {
     out.append("started,duration_ms,domain,origin,fetch_failures");
-    for (const ResultField& field : kResultFields) {
-        out.append(",").append(field.key);
+    for (const ResultInfo& info : kResults) {
+        out.append(",").append(info.key);
     }
-    for (const ResultField& field : kResultFields) {
-        if (field.numeric) {
-            out.append(",").append(field.key).append("_number");
+    for (const ResultInfo& info : kResults) {
+        if (info.hasNumber()) {
+            out.append(",").append(info.key).append("_number");
         }
     }
     out.append("\r\n");
@@ -45,18 +45,18 @@ void appendRun(std::string& out, const RunRecord& run, CsvOptions::Times times) 
     appendField(out, run.domain);
     out.append(run.origin == RunOrigin::Window ? ",window," : ",cli,");
     out.append(std::to_string(run.fetchFailures));
-    for (const ResultField& field : kResultFields) {
+    for (const ResultInfo& info : kResults) {
         out.push_back(',');
-        if (const auto& text = run.results.*field.text) {
+        if (const auto& text = run.results[info.result]) {
             appendField(out, *text);
         }
     }
-    for (const ResultField& field : kResultFields) {
-        if (!field.numeric) {
+    for (const ResultInfo& info : kResults) {
+        if (!info.hasNumber()) {
             continue;
         }
         out.push_back(',');
-        const auto& text = run.results.*field.text;
+        const auto& text = run.results[info.result];
         if (const auto number = text ? countValue(*text) : std::nullopt) {
             out.append(std::to_string(*number));
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 
 #include <ostream>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "history/history_path.h"
 
-#include "shell/user_folders.h"
+#include "base/user_folders.h"
 
 namespace quarnel::history {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 
 #include <chrono>
 #include <optional>
@@ -39,13 +39,6 @@ public:
     virtual std::vector<std::string> domains() const = 0;
     // The matching runs, oldest first. Throws HistoryError.
     virtual std::vector<RunRecord> runs(const RunFilter& filter) const = 0;
-};
-
-// The time "now", for anything that measures back from it (trend windows).
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual std::chrono::sys_seconds now() const = 0;
 };
 
 }  // namespace quarnel::history

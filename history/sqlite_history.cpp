@@ -1,7 +1,7 @@
 #include "history/sqlite_history.h"
 
 #include "history/history_schema.h"
-#include "history/result_fields.h"
+#include "base/results.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -167,10 +167,10 @@ void SqliteHistory::insert(const RunRecord& run) {
     insert.bind(4, originName(run.origin));
     insert.bind(5, run.fetchFailures);
     int numberIndex = 14;
-    for (std::size_t i = 0; i < kResultFields.size(); ++i) {
-        const auto& text = run.results.*kResultFields[i].text;
+    for (std::size_t i = 0; i < kResults.size(); ++i) {
+        const auto& text = run.results[kResults[i].result];
         bindText(insert, 6 + static_cast<int>(i), text);
-        if (kResultFields[i].numeric) {
+        if (kResults[i].hasNumber()) {
             const auto number = text ? countValue(*text) : std::nullopt;
             if (number) {
                 insert.bind(numberIndex, static_cast<std::int64_t>(*number));
@@ -241,8 +241,8 @@ std::vector<RunRecord> SqliteHistory::runs(const RunFilter& filter) const {
             run.domain = query.getColumn(2).getString();
             run.origin = query.getColumn(3).getString() == "window" ? RunOrigin::Window : RunOrigin::Cli;
             run.fetchFailures = query.getColumn(4).getInt();
-            for (std::size_t i = 0; i < kResultFields.size(); ++i) {
-                run.results.*kResultFields[i].text = textColumn(query, 5 + static_cast<int>(i));
+            for (std::size_t i = 0; i < kResults.size(); ++i) {
+                run.results[kResults[i].result] = textColumn(query, 5 + static_cast<int>(i));
             }
             found.push_back(std::move(run));
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/results.h"
+
 #include <array>
 #include <string>
 
@@ -14,6 +16,9 @@ inline constexpr std::array<ResultLabel, 8> kResultLabels = {
     ResultLabel::Label9, ResultLabel::Label11, ResultLabel::Label12, ResultLabel::Label13,
 };
 
+// The label that shows `result`.
+ResultLabel labelShowing(Result result);
+
 // Text3 is the domain box; Text1 and Text6 are the query run's working store.
 enum class TextBox { Text1, Text3, Text6 };
 
@@ -21,7 +26,6 @@ enum class TextBox { Text1, Text3, Text6 };
 enum class BrowserPanel { WebBrowser1, WebBrowser2 };
 
 inline constexpr const char* kAwaitingQuery = "等待查询";
-inline constexpr const char* kQuerying = "查询中.";
 inline constexpr const char* kInitialText1 = "Text1";
 inline constexpr const char* kInitialText6 = "Text6";
 
@@ -49,5 +53,9 @@ public:
     // WebBrowser1: clicks the first element named "submit" of its document, if there is one.
     virtual void submitCheckPage() = 0;
 };
+
+// The results a query run left on the controls, read when it has ended: a label that
+// still reads 查询中. was written by no check of the run and is nothing.
+RunResults resultsOf(const ControlModel& controls);
 
 }  // namespace quarnel

@@ -1,9 +1,9 @@
 #include "shell/last_domain_file.h"
 
 #include "fetch/bytes_to_bstr.h"
-#include "shell/atomic_file.h"
-#include "shell/user_folders.h"
-#include "shell/valid_utf8.h"
+#include "base/atomic_file.h"
+#include "base/user_folders.h"
+#include "base/valid_utf8.h"
 
 #include <fstream>
 
@@ -28,7 +28,7 @@ bool LastDomainFile::write(const std::string& domain) const {
     }
     // The reader takes the first line, so a line break inside the domain would
     // lose the rest of it anyway: only the text up to it is stored.
-    return !replaceFile(path_, domain.substr(0, domain.find_first_of("\r\n")) + '\n');
+    return replaceFile(path_, domain.substr(0, domain.find_first_of("\r\n")) + '\n').ok();
 }
 
 std::filesystem::path lastDomainPath(const char* xdgStateHome, const char* home) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 
 #include <string>
 #include <vector>
@@ -12,6 +12,6 @@ namespace quarnel::watch {
 // changed when it moves by more than a tenth or to or from nothing; the home-page
 // verdict, the PageRank and the hijack verdict when their text differs. The snapshot
 // date moves every day and is left out.
-std::vector<std::string> changeLines(const history::RunResults& before, const history::RunResults& after);
+std::vector<std::string> changeLines(const RunResults& before, const RunResults& after);
 
 }  // namespace quarnel::watch

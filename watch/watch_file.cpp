@@ -1,7 +1,7 @@
 #include "watch/watch_file.h"
 
-#include "shell/atomic_file.h"
-#include "shell/user_folders.h"
+#include "base/atomic_file.h"
+#include "base/user_folders.h"
 
 #include <fstream>
 #include <iterator>
@@ -43,8 +43,8 @@ std::optional<std::string> readWatchFile(const std::filesystem::path& path) {
 }
 
 void saveWatchFile(const std::filesystem::path& path, const std::string& text) {
-    if (auto problem = replaceFile(path, text)) {
-        throw WatchFileError(path.string() + ": not saved, " + *problem + "; the list is as it was");
+    if (const Expected<Done> saved = replaceFile(path, text); !saved) {
+        throw WatchFileError(path.string() + ": not saved, " + saved.reason() + "; the list is as it was");
     }
 }
 

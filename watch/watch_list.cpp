@@ -1,6 +1,6 @@
 #include "watch/watch_list.h"
 
-#include "shell/valid_utf8.h"
+#include "base/valid_utf8.h"
 
 #include <algorithm>
 #include <map>

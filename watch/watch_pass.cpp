@@ -18,7 +18,7 @@ WatchOutcome WatchPass::run(const std::vector<std::string>& domains) {
 
 void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
     const auto before = lastCompleteResults(domain);
-    const history::RunRecord run = site_.query(domain);
+    const RunRecord run = site_.query(domain);
     try {
         recorder_.record(run);
     } catch (const history::HistoryError& error) {
@@ -45,11 +45,11 @@ void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
     }
 }
 
-std::optional<history::RunResults> WatchPass::lastCompleteResults(const std::string& domain) {
+std::optional<RunResults> WatchPass::lastCompleteResults(const std::string& domain) {
     try {
         history::RunFilter filter;
         filter.domains = {domain};
-        const std::vector<history::RunRecord> runs = history_.runs(filter);
+        const std::vector<RunRecord> runs = history_.runs(filter);
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
             if (run->fetchFailures == 0) {
                 return run->results;

@@ -14,7 +14,7 @@ namespace quarnel::watch {
 class SiteQuery {
 public:
     virtual ~SiteQuery() = default;
-    virtual history::RunRecord query(const std::string& domain) = 0;
+    virtual RunRecord query(const std::string& domain) = 0;
 };
 
 struct WatchOutcome {
@@ -34,7 +34,7 @@ public:
 
 private:
     void watch(const std::string& domain, WatchOutcome& outcome);
-    std::optional<history::RunResults> lastCompleteResults(const std::string& domain);
+    std::optional<RunResults> lastCompleteResults(const std::string& domain);
     void tellHistoryProblem(const history::HistoryError& error);
 
     SiteQuery& site_;

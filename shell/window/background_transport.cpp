@@ -2,26 +2,33 @@
 
 #include <QEventLoop>
 
+#include <exception>
 #include <thread>
 
 namespace quarnel {
 
 BackgroundTransport::BackgroundTransport(HttpTransport& inner) : inner_(inner) {}
 
-std::optional<std::string> BackgroundTransport::fetchBody(const std::string& url) {
-    std::optional<std::string> body;
+Expected<HttpReply> BackgroundTransport::fetch(const HttpRequest& request) {
+    Expected<HttpReply> reply = Failure{"not sent"};
+    std::exception_ptr thrown;
     QEventLoop waiting;
     std::thread worker([&] {
+        // Nothing may escape the worker thread: what the transport throws is thrown
+        // again on the caller's thread, where the fetcher deals with it.
         try {
-            body = inner_.fetchBody(url);
+            reply = inner_.fetch(request);
         } catch (...) {
-            // A transport that gave up is a request that did not complete.
+            thrown = std::current_exception();
         }
         QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
     });
     waiting.exec();
     worker.join();
-    return body;
+    if (thrown) {
+        std::rethrow_exception(thrown);
+    }
+    return reply;
 }
 
 }  // namespace quarnel

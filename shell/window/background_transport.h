@@ -10,7 +10,7 @@ class BackgroundTransport final : public HttpTransport {
 public:
     explicit BackgroundTransport(HttpTransport& inner);
 
-    std::optional<std::string> fetchBody(const std::string& url) override;
+    Expected<HttpReply> fetch(const HttpRequest& request) override;
 
 private:
     HttpTransport& inner_;

@@ -12,9 +12,12 @@ QString LateCurlTransport::path() {
     return lateLibraryPath(QUARNEL_CURL_TRANSPORT_INSTALLED, QUARNEL_CURL_TRANSPORT_BUILT);
 }
 
-std::optional<std::string> LateCurlTransport::fetchBody(const std::string& url) {
+Expected<HttpReply> LateCurlTransport::fetch(const HttpRequest& request) {
     HttpTransport* transport = loaded();
-    return transport != nullptr ? transport->fetchBody(url) : std::nullopt;
+    if (transport == nullptr) {
+        return Failure{"the transport library could not be loaded"};
+    }
+    return transport->fetch(request);
 }
 
 HttpTransport* LateCurlTransport::loaded() {

@@ -20,7 +20,7 @@ public:
     // The installed library beside this program's install, else the one in the build tree.
     static QString path();
 
-    std::optional<std::string> fetchBody(const std::string& url) override;
+    Expected<HttpReply> fetch(const HttpRequest& request) override;
 
 private:
     HttpTransport* loaded();

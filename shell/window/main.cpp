@@ -2,7 +2,7 @@
 #include "history/sqlite_history.h"
 #include "panels/desktop_url_opener.h"
 #include "shell/last_domain_file.h"
-#include "shell/version.h"
+#include "base/version.h"
 #include "shell/window/form1.h"
 #include "shell/window/late_curl_transport.h"
 

@@ -107,11 +107,11 @@ public:
 
     explicit ThrowingOnOneUrl(HttpTransport& inner) : inner_(inner) {}
 
-    std::optional<std::string> fetchBody(const std::string& url) override {
-        if (url == kUrl) {
+    Expected<HttpReply> fetch(const HttpRequest& request) override {
+        if (request.url == kUrl) {
             throw std::runtime_error("transport gave up");
         }
-        return inner_.fetchBody(url);
+        return inner_.fetch(request);
     }
 
 private:

@@ -1,7 +1,7 @@
 // The GB decoder on any bytes: valid UTF-8 out, and no byte that can only stand for
 // itself is lost, however broken the sequence before it.
 #include "fetch/bytes_to_bstr.h"
-#include "shell/valid_utf8.h"
+#include "base/valid_utf8.h"
 #include "tests/fuzz/fuzz_expect.h"
 
 #include <algorithm>

@@ -48,8 +48,8 @@ TEST(CsvWriterTest, EveryDomainSurvivesAndUnwrittenResultsStayEmpty) {
         run.domain = domain;
         run.startedAt = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6) + 23h + 14min + 2s;
         run.duration = 812ms;
-        run.results.day = "约1,234";
-        run.results.week = "";
+        run.results[Result::DayCount] = "约1,234";
+        run.results[Result::WeekCount] = "";
         runs.push_back(run);
     }
     std::ostringstream out;

@@ -23,18 +23,10 @@ RunRecord runOf(std::string domain, std::chrono::sys_seconds startedAt) {
     run.startedAt = startedAt;
     run.duration = 812ms;
     run.fetchFailures = 1;
-    run.results.day = "约1,234";
-    run.results.week = "";
-    run.results.homepage = "首页第一";
+    run.results[Result::DayCount] = "约1,234";
+    run.results[Result::WeekCount] = "";
+    run.results[Result::HomePageVerdict] = "首页第一";
     return run;
-}
-
-bool operator==(const RunRecord& a, const RunRecord& b) {
-    return a.startedAt == b.startedAt && a.duration == b.duration && a.domain == b.domain && a.origin == b.origin &&
-           a.fetchFailures == b.fetchFailures && a.results.day == b.results.day && a.results.week == b.results.week &&
-           a.results.month == b.results.month && a.results.all == b.results.all &&
-           a.results.snapshot == b.results.snapshot && a.results.homepage == b.results.homepage &&
-           a.results.pagerank == b.results.pagerank && a.results.hijack == b.results.hijack;
 }
 
 class HistoryStoreTest : public ::testing::Test {

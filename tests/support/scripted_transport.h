@@ -23,21 +23,25 @@ public:
     }
     void serve(const std::string& url, const std::string& page) { script(url, {page}); }
 
-    std::optional<std::string> fetchBody(const std::string& url) override {
+    Expected<HttpReply> fetch(const HttpRequest& request) override {
+        const std::string& url = request.url;
         requests.push_back(url);
         if (onRequest) {
             onRequest(url);
         }
         auto found = scripts_.find(url);
         if (found == scripts_.end()) {
-            return std::nullopt;
+            return Failure{"no script for " + url};
         }
         auto& answers = found->second;
         std::optional<std::string> answer = answers.front();
         if (answers.size() > 1) {
             answers.pop_front();
         }
-        return answer ? std::optional(fakeweb::toGbk(*answer)) : std::nullopt;
+        if (!answer) {
+            return Failure{"scripted to fail"};
+        }
+        return HttpReply{.status = 200, .contentType = "text/html", .body = fakeweb::toGbk(*answer)};
     }
 
     std::vector<std::string> requests;

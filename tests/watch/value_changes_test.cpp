@@ -5,8 +5,6 @@
 namespace quarnel::watch {
 namespace {
 
-using history::RunResults;
-
 struct ChangeCase {
     const char* name;
     RunResults before;
@@ -15,18 +13,19 @@ struct ChangeCase {
 };
 
 RunResults counts(std::optional<std::string> day, std::optional<std::string> all = "1,000") {
-    return {.day = std::move(day),
-            .week = "500",
-            .month = "500",
-            .all = std::move(all),
-            .snapshot = std::nullopt,
-            .homepage = "首页第一",
-            .pagerank = "3",
-            .hijack = "pr真实"};
+    RunResults results;
+    results[Result::DayCount] = std::move(day);
+    results[Result::WeekCount] = "500";
+    results[Result::MonthCount] = "500";
+    results[Result::AllTimeCount] = std::move(all);
+    results[Result::HomePageVerdict] = "首页第一";
+    results[Result::PageRank] = "3";
+    results[Result::HijackVerdict] = "pr真实";
+    return results;
 }
 
-RunResults with(RunResults results, std::optional<std::string> RunResults::*value, std::optional<std::string> text) {
-    results.*value = std::move(text);
+RunResults with(RunResults results, Result result, std::optional<std::string> text) {
+    results[result] = std::move(text);
     return results;
 }
 
@@ -40,11 +39,11 @@ TEST(ValueChangesTest, OnlyMovesWorthTellingMakeALine) {
         {"to nothing", base, counts(std::nullopt, ""), {"今日收录 120 → 无", "所有日收录 1,000 → 无"}},
         {"from nothing and from zero", counts(std::nullopt, "0"), counts("3", "1"),
          {"今日收录 无 → 3", "所有日收录 0 → 1"}},
-        {"home page lost", base, with(base, &RunResults::homepage, "不在第一"), {"site:首页 首页第一 → 不在第一"}},
-        {"PageRank", base, with(base, &RunResults::pagerank, "4"), {"网站PR 3 → 4"}},
-        {"hijacked", base, with(base, &RunResults::hijack, "可能是劫持thief.cn"),
+        {"home page lost", base, with(base, Result::HomePageVerdict, "不在第一"), {"site:首页 首页第一 → 不在第一"}},
+        {"PageRank", base, with(base, Result::PageRank, "4"), {"网站PR 3 → 4"}},
+        {"hijacked", base, with(base, Result::HijackVerdict, "可能是劫持thief.cn"),
          {"PR是否劫持 pr真实 → 可能是劫持thief.cn"}},
-        {"snapshot date is not watched", base, with(base, &RunResults::snapshot, "2026-12-6"), {}},
+        {"snapshot date is not watched", base, with(base, Result::Snapshot, "2026-12-6"), {}},
     };
     for (const ChangeCase& c : cases) {
         EXPECT_EQ(changeLines(c.before, c.after), c.lines) << c.name;

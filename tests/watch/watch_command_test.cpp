@@ -17,7 +17,6 @@ namespace {
 
 using fakeweb::Reply;
 using fakeweb::Route;
-using history::RunRecord;
 
 Route page(const std::string& target, const std::string& utf8) {
     return Route{"*", target, Reply::Body, 200, fakeweb::toGbk(utf8)};
@@ -76,7 +75,7 @@ TEST_F(WatchCommandTest, ChangesSinceTheLastCompleteRunArePrintedNotifiedAndFail
     RunRecord complete;
     complete.startedAt = std::chrono::sys_days{std::chrono::December / 1 / 2026};
     complete.domain = "example.com";
-    complete.results = {"120", "340", "6,789", std::nullopt, "2026-11-30", "不在第一", "3", "pr真实"};
+    complete.results = RunResults({"120", "340", "6,789", std::nullopt, "2026-11-30", "不在第一", "3", "pr真实"});
     RunRecord unreachable = complete;
     unreachable.startedAt += std::chrono::days{1};
     unreachable.fetchFailures = 8;
@@ -99,7 +98,7 @@ TEST_F(WatchCommandTest, ChangesSinceTheLastCompleteRunArePrintedNotifiedAndFail
               "--app-name=Quarnel|--|Quarnel: example.com|今日收录 120 → 12 (-90.0%)\n所有日收录 无 → 10,000\n"
               "site:首页 不在第一 → 首页第一\nPR是否劫持 pr真实 → 可能是劫持thief.cn|");
     ASSERT_EQ(runsOf("example.com").size(), 3u);
-    EXPECT_EQ(runsOf("example.com").back().results.hijack, "可能是劫持thief.cn");
+    EXPECT_EQ(runsOf("example.com").back().results[Result::HijackVerdict], "可能是劫持thief.cn");
     ASSERT_EQ(runsOf("down.cn").size(), 1u);
     EXPECT_EQ(runsOf("down.cn").front().fetchFailures, 7);
 

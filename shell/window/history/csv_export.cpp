@@ -27,7 +27,7 @@ QString suggestedPath(const QString& name) {
 
 }  // namespace
 
-void exportCsv(QWidget* parent, const std::vector<history::RunRecord>& runs, const QString& name) {
+void exportCsv(QWidget* parent, const std::vector<RunRecord>& runs, const QString& name) {
     const QString path =
         QFileDialog::getSaveFileName(parent, kTitle, suggestedPath(name), QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 
 #include <QString>
 
@@ -13,6 +13,6 @@ namespace quarnel {
 // Asks where to save, then writes `runs` there as CSV that spreadsheet programs on
 // Chinese desktops open right. `name` suggests the file name. A file that cannot be
 // written is told in a box over `parent`; a file already there is replaced only whole.
-void exportCsv(QWidget* parent, const std::vector<history::RunRecord>& runs, const QString& name);
+void exportCsv(QWidget* parent, const std::vector<RunRecord>& runs, const QString& name);
 
 }  // namespace quarnel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 #include "shell/window/history/history_access.h"
 
 #include <QWidget>
@@ -52,7 +52,7 @@ private:
 
     const history::HistoryReader* reader_;
     std::string unavailable_;
-    std::vector<history::RunRecord> runs_;  // of the picked domain, oldest first
+    std::vector<RunRecord> runs_;  // of the picked domain, oldest first
     bool anyDomain_ = false;
     bool queryRunning_ = false;
 

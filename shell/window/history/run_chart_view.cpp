@@ -16,21 +16,6 @@
 namespace quarnel {
 namespace {
 
-using history::RunRecord;
-using history::RunResults;
-
-struct CountSeries {
-    const char* name;
-    std::optional<std::string> RunResults::* result;
-};
-
-const std::array kCounts = {
-    CountSeries{"今日收录", &RunResults::day},
-    CountSeries{"一星期收录", &RunResults::week},
-    CountSeries{"一月收录", &RunResults::month},
-    CountSeries{"所有日收录", &RunResults::all},
-};
-
 // Up to this many runs, each one gets a dot on its lines.
 constexpr std::size_t kMarkedRuns = 60;
 constexpr qint64 kHourMs = 60 * 60 * 1000;
@@ -41,7 +26,7 @@ std::optional<double> valueOf(const std::optional<std::string>& text) {
     if (!text) {
         return std::nullopt;
     }
-    const std::optional<long long> value = history::countValue(*text);
+    const std::optional<long long> value = countValue(*text);
     return value ? std::optional(static_cast<double>(*value)) : std::nullopt;
 }
 
@@ -56,7 +41,7 @@ RunChartView::RunChartView(QWidget* parent) : QChartView(parent) {
     chart()->legend()->setAlignment(Qt::AlignBottom);
 }
 
-void RunChartView::setRuns(const std::vector<history::RunRecord>& runs) {
+void RunChartView::setRuns(const std::vector<RunRecord>& runs) {
     runs_ = runs;
     plot();
 }
@@ -94,11 +79,14 @@ void RunChartView::plot() {
 
     std::vector<QLineSeries*> counts;
     double highest = 1;
-    for (const CountSeries& count : kCounts) {
+    for (const ResultInfo& count : kResults) {
+        if (count.kind != ResultKind::Count) {
+            continue;
+        }
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(runs_.size()));
         for (const RunRecord& run : runs_) {
-            const std::optional<double> value = valueOf(run.results.*count.result);
+            const std::optional<double> value = valueOf(run.results[count.result]);
             // A logarithmic axis has no place for nothing.
             if (value && (!logarithmic_ || *value > 0)) {
                 points.append({msecsOf(run), *value});
@@ -106,7 +94,7 @@ void RunChartView::plot() {
             }
         }
         auto* series = new QLineSeries;
-        series->setName(QString::fromUtf8(count.name));
+        series->setName(QString::fromUtf8(count.caption.data(), static_cast<qsizetype>(count.caption.size())));
         series->replace(points);
         counts.push_back(series);
     }
@@ -119,7 +107,7 @@ void RunChartView::plot() {
     // The PageRank holds from one run until the next that read it.
     QList<QPointF> steps;
     for (const RunRecord& run : runs_) {
-        if (const std::optional<double> value = valueOf(run.results.pagerank)) {
+        if (const std::optional<double> value = valueOf(run.results[Result::PageRank])) {
             if (!steps.isEmpty()) {
                 steps.append({msecsOf(run), steps.constLast().y()});
             }

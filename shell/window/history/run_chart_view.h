@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 
 #include <QChartView>
 
@@ -18,7 +18,7 @@ public:
     explicit RunChartView(QWidget* parent = nullptr);
 
     // `runs` oldest first.
-    void setRuns(const std::vector<history::RunRecord>& runs);
+    void setRuns(const std::vector<RunRecord>& runs);
     void setLogarithmic(bool logarithmic);
 
 private:
@@ -26,7 +26,7 @@ private:
     void attach(QLineSeries* series, QAbstractAxis* valueAxis);
     QAbstractAxis* createCountAxis(double highest);
 
-    std::vector<history::RunRecord> runs_;
+    std::vector<RunRecord> runs_;
     bool logarithmic_ = false;
 };
 

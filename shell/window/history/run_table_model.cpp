@@ -10,75 +10,65 @@
 namespace quarnel {
 namespace {
 
-using history::RunRecord;
-using history::RunResults;
+// The run's own columns, then one per result.
+enum class RunColumn { Time, Seconds, Origin, Failures };
+constexpr std::array<const char*, 4> kRunHeadings = {"时间", "用时（秒）", "来源", "失败次数"};
 
-enum class Kind { Time, Seconds, Origin, Number, Count, Text };
+std::optional<ResultInfo> resultAt(std::size_t column) {
+    if (column < kRunHeadings.size()) {
+        return std::nullopt;
+    }
+    return kResults[column - kRunHeadings.size()];
+}
 
-struct Column {
-    const char* heading;
-    Kind kind;
-    std::optional<std::string> RunResults::* result = nullptr;
-};
-
-const std::array kColumns = {
-    Column{"时间", Kind::Time},
-    Column{"用时（秒）", Kind::Seconds},
-    Column{"来源", Kind::Origin},
-    Column{"失败次数", Kind::Number},
-    Column{"今日收录", Kind::Count, &RunResults::day},
-    Column{"一星期收录", Kind::Count, &RunResults::week},
-    Column{"一月收录", Kind::Count, &RunResults::month},
-    Column{"所有日收录", Kind::Count, &RunResults::all},
-    Column{"百度快照", Kind::Text, &RunResults::snapshot},
-    Column{"site:首页", Kind::Text, &RunResults::homepage},
-    Column{"网站PR", Kind::Count, &RunResults::pagerank},
-    Column{"PR是否劫持", Kind::Text, &RunResults::hijack},
-};
-
-// Where a check of the run wrote nothing, its label still read this.
-const QString kNotWritten = QStringLiteral("查询中.");
-
-QVariant cellText(const RunRecord& run, const Column& column) {
-    switch (column.kind) {
-        case Kind::Time:
+QVariant runCell(const RunRecord& run, RunColumn column) {
+    switch (column) {
+        case RunColumn::Time:
             return QDateTime::fromSecsSinceEpoch(run.startedAt.time_since_epoch().count())
                 .toLocalTime()
                 .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        case Kind::Seconds:
+        case RunColumn::Seconds:
             return QLocale::c().toString(static_cast<double>(run.duration.count()) / 1000.0, 'f', 1);
-        case Kind::Origin:
-            return run.origin == history::RunOrigin::Window ? QStringLiteral("窗口") : QStringLiteral("命令行");
-        case Kind::Number:
+        case RunColumn::Origin:
+            return run.origin == RunOrigin::Window ? QStringLiteral("窗口") : QStringLiteral("命令行");
+        case RunColumn::Failures:
             return run.fetchFailures;
-        case Kind::Count:
-        case Kind::Text:
-            break;
     }
-    const std::optional<std::string>& text = run.results.*column.result;
-    return text ? QString::fromStdString(*text) : kNotWritten;
+    return {};
 }
 
-QVariant sortKey(const RunRecord& run, const Column& column) {
-    switch (column.kind) {
-        case Kind::Time:
-            return static_cast<qlonglong>(run.startedAt.time_since_epoch().count());
-        case Kind::Seconds:
-            return static_cast<qlonglong>(run.duration.count());
-        case Kind::Count: {
-            // Runs without a number sort before every number.
-            const std::optional<std::string>& text = run.results.*column.result;
-            const std::optional<long long> value = text ? history::countValue(*text) : std::nullopt;
-            return value ? QVariant(static_cast<qlonglong>(*value)) : QVariant(qlonglong{-1});
-        }
-        default:
-            return cellText(run, column);
+QVariant cellText(const RunRecord& run, std::size_t column) {
+    const std::optional<ResultInfo> result = resultAt(column);
+    if (!result) {
+        return runCell(run, static_cast<RunColumn>(column));
     }
+    return QString::fromUtf8(run.results[result->result].value_or(kQuerying));
+}
+
+QVariant sortKey(const RunRecord& run, std::size_t column) {
+    const std::optional<ResultInfo> result = resultAt(column);
+    if (!result) {
+        switch (static_cast<RunColumn>(column)) {
+            case RunColumn::Time:
+                return static_cast<qlonglong>(run.startedAt.time_since_epoch().count());
+            case RunColumn::Seconds:
+                return static_cast<qlonglong>(run.duration.count());
+            default:
+                return runCell(run, static_cast<RunColumn>(column));
+        }
+    }
+    if (!result->hasNumber()) {
+        return cellText(run, column);
+    }
+    // Runs without a number sort before every number.
+    const std::optional<std::string>& text = run.results[result->result];
+    const std::optional<long long> value = text ? countValue(*text) : std::nullopt;
+    return value ? QVariant(static_cast<qlonglong>(*value)) : QVariant(qlonglong{-1});
 }
 
 }  // namespace
 
-void RunTableModel::setRuns(std::vector<history::RunRecord> runs) {
+void RunTableModel::setRuns(std::vector<RunRecord> runs) {
     beginResetModel();
     runs_ = std::move(runs);
     endResetModel();
@@ -89,7 +79,7 @@ int RunTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int RunTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(kColumns.size());
+    return parent.isValid() ? 0 : static_cast<int>(kRunHeadings.size() + kResults.size());
 }
 
 QVariant RunTableModel::data(const QModelIndex& index, int role) const {
@@ -97,14 +87,17 @@ QVariant RunTableModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const RunRecord& run = runs_[static_cast<std::size_t>(index.row())];
-    const Column& column = kColumns[static_cast<std::size_t>(index.column())];
+    const auto column = static_cast<std::size_t>(index.column());
     switch (role) {
         case Qt::DisplayRole:
             return cellText(run, column);
         case kSortRole:
             return sortKey(run, column);
-        case Qt::TextAlignmentRole:
-            return column.kind == Kind::Text ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        case Qt::TextAlignmentRole: {
+            const std::optional<ResultInfo> result = resultAt(column);
+            const bool text = result && !result->hasNumber();
+            return text ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        }
         default:
             return {};
     }
@@ -114,7 +107,12 @@ QVariant RunTableModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    return QString::fromUtf8(kColumns[static_cast<std::size_t>(section)].heading);
+    const auto column = static_cast<std::size_t>(section);
+    const std::optional<ResultInfo> result = resultAt(column);
+    if (!result) {
+        return QString::fromUtf8(kRunHeadings[column]);
+    }
+    return QString::fromUtf8(result->caption.data(), static_cast<qsizetype>(result->caption.size()));
 }
 
 }  // namespace quarnel

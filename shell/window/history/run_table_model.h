@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 
 #include <QAbstractTableModel>
 
@@ -16,7 +16,7 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRuns(std::vector<history::RunRecord> runs);
+    void setRuns(std::vector<RunRecord> runs);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -24,7 +24,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    std::vector<history::RunRecord> runs_;
+    std::vector<RunRecord> runs_;
 };
 
 }  // namespace quarnel

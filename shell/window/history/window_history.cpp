@@ -1,7 +1,7 @@
 #include "shell/window/history/window_history.h"
 
-#include "history/run_results.h"
-#include "history/run_text_block.h"
+#include "shell/control_model.h"
+#include "base/run_record.h"
 #include "shell/window/history/csv_export.h"
 #include "shell/window/history/history_window.h"
 
@@ -57,8 +57,8 @@ void WindowHistory::addCommand(const char* text, QKeySequence shortcut, void (Wi
 }
 
 void WindowHistory::recordRun(const CountingMessageBox& failures, const std::function<void()>& query) {
-    history::RunRecord run;
-    run.origin = history::RunOrigin::Window;
+    RunRecord run;
+    run.origin = RunOrigin::Window;
     run.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
     run.domain = controls_.text(TextBox::Text3);
     const int failedBefore = failures.shown();
@@ -70,7 +70,7 @@ void WindowHistory::recordRun(const CountingMessageBox& failures, const std::fun
 
     run.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     run.fetchFailures = failures.shown() - failedBefore;
-    run.results = history::resultsOf(controls_);
+    run.results = resultsOf(controls_);
     store(run);
 }
 
@@ -80,7 +80,7 @@ void WindowHistory::setQueryRunning(bool running) {
     }
 }
 
-void WindowHistory::store(const history::RunRecord& run) {
+void WindowHistory::store(const RunRecord& run) {
     if (access_.recorder == nullptr) {
         return;  // told once, when the database would not open
     }
@@ -132,10 +132,10 @@ void WindowHistory::exportAllRuns() {
 }
 
 void WindowHistory::copyResults() {
-    history::RunRecord shown;
+    RunRecord shown;
     shown.domain = controls_.text(TextBox::Text3);
-    shown.results = history::resultsOf(controls_);
-    QApplication::clipboard()->setText(QString::fromStdString(history::formatTextBlock(shown)));
+    shown.results = resultsOf(controls_);
+    QApplication::clipboard()->setText(QString::fromStdString(formatTextBlock(shown)));
 }
 
 }  // namespace quarnel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_record.h"
+#include "base/run_record.h"
 #include "shell/control_model.h"
 #include "shell/window/history/counting_message_box.h"
 #include "shell/window/history/history_access.h"
@@ -37,7 +37,7 @@ protected:
 private:
     void addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)());
     void setQueryRunning(bool running);
-    void store(const history::RunRecord& run);
+    void store(const RunRecord& run);
     QString recordingProblem() const;
 
     QWidget& window_;

@@ -22,9 +22,9 @@ namespace {
 // mistake runs through without a box; links go nowhere.
 class Outside final : public quarnel::HttpTransport, public quarnel::UrlOpener {
 public:
-    std::optional<std::string> fetchBody(const std::string& /*url*/) override {
+    quarnel::Expected<quarnel::HttpReply> fetch(const quarnel::HttpRequest& /*request*/) override {
         ++requests;
-        return std::string();
+        return quarnel::HttpReply{};
     }
     void open(const std::string& /*url*/) override {}
     int requests = 0;  // read only once the window's worker thread is joined

@@ -32,7 +32,7 @@ using namespace std::chrono_literals;
 const std::string kDomain = "example.com";
 const std::string kSearch = "http://www.baidu.com/s?wd=site%3Aexample.com";
 const std::string kLookup = "http://pr.quarnel.example/querypr.asp?url=example.com";
-const QStringList kResults = {"3", "pr真实", "12", "345", "首页第一", "2026-12-5", "6,789", "10,000"};
+const QStringList kShownResults = {"3", "pr真实", "12", "345", "首页第一", "2026-12-5", "6,789", "10,000"};
 
 const std::string kLookupPage = testing::pageRankPage("3", "该网站PR值正常");
 
@@ -52,7 +52,7 @@ public:
 
 class FailingRecorder final : public history::RunRecorder {
 public:
-    void record(const history::RunRecord& /*run*/) override { throw history::HistoryError("磁盘已满"); }
+    void record(const RunRecord& /*run*/) override { throw history::HistoryError("磁盘已满"); }
 };
 
 struct Window {
@@ -101,26 +101,26 @@ private slots:
 
     void everyRecordedRunIsOnePointInTheHistoryChart() {
         Window window;
-        history::RunRecord fromCli;
+        RunRecord fromCli;
         fromCli.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
         fromCli.domain = kDomain;
-        fromCli.results.day = "约7";
+        fromCli.results[Result::DayCount] = "约7";
         window.store.record(fromCli);
         window.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.form));
         window.query();
         window.query();
         QCOMPARE(std::exchange(dialogs_, {}), QStringList{"无法连接服务器"});  // the first lookup of the first run
-        QCOMPARE(window.captions(), kResults);
+        QCOMPARE(window.captions(), kShownResults);
 
         history::RunFilter ofDomain;
         ofDomain.domains = {kDomain};
-        const std::vector<history::RunRecord> runs = window.store.runs(ofDomain);
+        const std::vector<RunRecord> runs = window.store.runs(ofDomain);
         QCOMPARE(runs.size(), 3u);
-        QCOMPARE(runs[1].origin, history::RunOrigin::Window);
+        QCOMPARE(runs[1].origin, RunOrigin::Window);
         QCOMPARE(runs[1].fetchFailures, 1);
         QCOMPARE(runs[2].fetchFailures, 0);
-        QCOMPARE(runs[2].results.day, std::optional<std::string>("12"));
+        QCOMPARE(runs[2].results[Result::DayCount], std::optional<std::string>("12"));
 
         // The right button on a caption opens the menu; its first entry the history.
         QTimer::singleShot(0, this, [] {
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window.form));
         window.query();
         QCOMPARE(dialogs_, QStringList());
-        QCOMPARE(window.captions(), kResults);
+        QCOMPARE(window.captions(), kShownResults);
 
         QTest::keyClick(&window.form, Qt::Key_H, Qt::ControlModifier);
         QWidget* history = window.historyWindow();

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "base/results.h"
+
+#include <chrono>
+#include <string>
+
+namespace quarnel {
+
+// Where a run was started from.
+enum class RunOrigin { Window, Cli };
+
+// One query run of one domain.
+struct RunRecord {
+    std::chrono::sys_seconds startedAt{};  // UTC
+    std::chrono::milliseconds duration{0};
+    std::string domain;  // exactly as typed
+    RunOrigin origin = RunOrigin::Cli;
+    int fetchFailures = 0;
+    RunResults results;
+
+    bool operator==(const RunRecord&) const = default;
+};
+
+// The results of one run as the command line prints them and the window copies them:
+// the domain's address, then each result under the window's heading (查询中. where no
+// check wrote it), then the count of failed fetches when there were any.
+std::string formatTextBlock(const RunRecord& run);
+
+// The time "now", for anything that measures back from it (trend windows, run starts).
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::chrono::sys_seconds now() const = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    std::chrono::sys_seconds now() const override {
+        return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    }
+};
+
+}  // namespace quarnel

@@ -1,0 +1,25 @@
+#include "base/user_folders.h"
+
+namespace quarnel {
+namespace {
+
+std::filesystem::path absoluteOrEmpty(const char* folder) {
+    if (folder == nullptr) {
+        return {};
+    }
+    std::filesystem::path path(folder);
+    return path.is_absolute() ? path : std::filesystem::path{};
+}
+
+}  // namespace
+
+std::filesystem::path userFolder(const char* xdgValue, const char* home,
+                                 const std::filesystem::path& fallbackBelowHome) {
+    if (std::filesystem::path folder = absoluteOrEmpty(xdgValue); !folder.empty()) {
+        return folder;
+    }
+    const std::filesystem::path homeFolder = absoluteOrEmpty(home);
+    return homeFolder.empty() ? homeFolder : homeFolder / fallbackBelowHome;
+}
+
+}  // namespace quarnel

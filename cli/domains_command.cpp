@@ -1,0 +1,36 @@
+#include "cli/domains_command.h"
+
+#include "history/sqlite_history.h"
+
+#include <CLI/CLI.hpp>
+
+#include <ostream>
+
+namespace quarnel::cli {
+namespace {
+
+constexpr const char* kDomainsUsage =
+    "       quarnel-cli domains\n"
+    "Every domain in the history, sorted, one per line.\n";
+
+int printDomains(Invocation& invocation) {
+    try {
+        for (const std::string& domain : history::SqliteHistory(invocation.historyFile).domains()) {
+            invocation.out << domain << '\n';
+        }
+    } catch (const history::HistoryError& error) {
+        tellHistoryError(invocation, error);
+        return kExitHistoryFailed;
+    }
+    return kExitFine;
+}
+
+}  // namespace
+
+void addDomainsCommand(CLI::App& app, Invocation& invocation) {
+    app.add_subcommand("domains", kDomainsUsage)->callback([&invocation] {
+        invocation.command = [&invocation] { return printDomains(invocation); };
+    });
+}
+
+}  // namespace quarnel::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "history/history_store.h"
+
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+
+namespace quarnel::cli {
+
+// One run of the program: what main wires up, the options every command shares, and
+// the command that the command line chose.
+struct Invocation {
+    const Clock& clock;
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    bool outIsTerminal = false;
+
+    std::filesystem::path historyFile;  // the default until --history-file replaces it
+    // Set by the command that the command line names; returns the exit status.
+    std::function<int()> command;
+};
+
+// Exit statuses every command keeps to.
+inline constexpr int kExitFine = 0;
+inline constexpr int kExitFetchFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitHistoryFailed = 3;
+
+// The one line that tells a failure of the history database.
+void tellHistoryError(Invocation& invocation, const history::HistoryError& error);
+
+}  // namespace quarnel::cli
