@@ -1,0 +1,102 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace quarnel::rules {
+
+// How a page's bytes become text.
+struct Encoding {
+    // A fixed character set ("gb2312", "gbk", "gb18030", "utf-8"), or empty for "as the
+    // page declares": the Content-Type charset, then a <meta> charset in the first 4 KiB,
+    // then `fallback`. With no fallback an undeclared page is tried as UTF-8 and read as
+    // GB18030 when it is not.
+    std::string fixed;
+    std::string fallback;
+};
+
+// One address the run may ask for. Placeholders in `url`: {domain} (percent-encoded as
+// the site search always was), {now} and {now-SECONDS} (Unix seconds, from the run's clock).
+struct PageSource {
+    std::string url;
+    std::vector<std::string> headers;  // "Name: value"
+    Encoding encoding;
+    // Kept between the requests of a run and across runs (the user's cookie file).
+    bool cookies = false;
+};
+
+// The first marker, then the second: the text between them as the marker rule cuts it.
+// {domain} in a marker stands for the domain exactly as typed.
+struct MarkerRule {
+    std::string first;
+    std::string second;
+};
+
+// What is made of the nodes an XPath selects (the first of them).
+enum class Finish {
+    Text,    // the text content, tags stripped, entities decoded, white space at the ends trimmed
+    Host,    // the host of a URL, or of "host/path" text
+    Number,  // the first number in the text, as printed ("72,900,000")
+    Date,    // the first date in the text ("2020年8月17日", "2019-10-2")
+};
+
+struct XPathRule {
+    std::string expression;
+    Finish finish = Finish::Text;
+};
+
+// A value out of a JSON answer: a JSON pointer ("/response/0/page_rank_decimal").
+struct JsonRule {
+    std::string pointer;
+};
+
+using CutRule = std::variant<MarkerRule, XPathRule, JsonRule>;
+
+// One cut of the run: from which page (by name in `pages`), fetched anew or taken from
+// the run's earlier fetch of the same page.
+struct Cut {
+    std::string page;
+    bool again = false;  // a request of its own, as the classic rules make
+    CutRule rule;
+};
+
+// A cut made inside the first result's block rather than a whole page.
+struct BlockCut {
+    CutRule rule;
+    // Shown when a block was found but this cut found nothing (e.g. "没有快照");
+    // without it the value stays empty.
+    std::optional<std::string> otherwise;
+};
+
+// What recognises a page that is not a result page at all (a verification page, a
+// redirect stub): a text it contains, or an XPath that selects anything.
+struct BlockedRule {
+    std::string contains;
+    std::string xpath;
+};
+
+// A rule set: where each value of a run comes from. The steps, their order and the
+// verdicts are the program's; the profile says which pages and which cuts.
+struct Profile {
+    std::string name;
+    std::string description;
+    std::map<std::string, PageSource> pages;
+
+    std::optional<Cut> dayCount, weekCount, monthCount, allTimeCount;
+    std::optional<Cut> firstResult;  // the first result's block
+    std::optional<BlockCut> snapshot;
+    std::optional<BlockCut> linkHost;
+    std::optional<Cut> pageRank;
+    // The lookup service's remark, and the hijack text it calls for when it contains `maybe`.
+    std::optional<Cut> remark;
+    std::string maybe;
+    std::optional<Cut> hijack;
+
+    std::vector<BlockedRule> blocked;
+};
+
+}  // namespace quarnel::rules
