@@ -2,6 +2,7 @@
 // a query run, on 2 MiB pages, with no network involved.
 #include "fetch/bytes_to_bstr.h"
 #include "query/query_run.h"
+#include "tests/support/classic_profile.h"
 #include "shell/memory_control_model.h"
 #include "tools/fake-web/fake_web_server.h"
 
@@ -37,9 +38,12 @@ std::string samplePage(std::size_t size) {
 class DecodingFetcher final : public PageFetcher {
 public:
     explicit DecodingFetcher(const std::string& body) : body_(body) {}
-    std::string getHTTPPage(const std::string&) override {
+    FetchedPage getHTTPPage(const PageRequest&) override {
         ++pages;
-        return BytesToBstr(body_, "GB2312");
+        FetchedPage page;
+        page.completed = true;
+        page.text = BytesToBstr(body_, "GB2312");
+        return page;
     }
     std::size_t pages = 0;
 
@@ -52,13 +56,15 @@ private:
 int main() {
     const std::string body = samplePage(2 * 1024 * 1024);
     DecodingFetcher fetcher(body);
+    const SystemClock clock;
+    const QueryContext context{.profile = quarnel::testing::classic(), .fetcher = fetcher, .clock = clock, .key = {}, .trace = nullptr};
     constexpr int kRuns = 20;
 
     const auto start = std::chrono::steady_clock::now();
     for (int run = 0; run < kRuns; ++run) {
         MemoryControlModel controls;
         controls.setText(TextBox::Text3, "example.com");
-        QueryRun(controls, fetcher, nullptr).run();
+        QueryRun(controls, context, nullptr).run();
         if (controls.caption(ResultLabel::Label2) != "可能是劫持thief.cn") {
             std::fprintf(stderr, "unexpected result: %s\n", controls.caption(ResultLabel::Label2).c_str());
             return 1;

@@ -41,7 +41,7 @@ int fetchOnce(const std::string& url) {
     quarnel::CurlTransport transport;
     CountingMessageBox messages;
     quarnel::HttpPageFetcher fetcher(transport, messages);
-    const std::string text = fetcher.getHTTPPage(url);
+    const std::string text = fetcher.getHTTPPage(url).text;
     std::printf("peak RSS %s  (%zu bytes of text, %d message(s))", peakResident().c_str(), text.size(), messages.shown);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/domains_command.h"
 #include "cli/history_command.h"
+#include "cli/profiles_command.h"
 #include "cli/query_command.h"
 #include "cli/trend_command.h"
 #include "cli/watch_command.h"
@@ -52,6 +53,15 @@ bool namesACommand(const CLI::App& app, const std::vector<std::string>& argument
 
 }  // namespace
 
+std::optional<rules::LoadedProfile> loadChosenProfile(Invocation& invocation) {
+    Expected<rules::LoadedProfile> loaded = rules::loadProfile(invocation.profile, invocation.profileFolder);
+    if (!loaded) {
+        invocation.err << "quarnel-cli: " << loaded.reason() << '\n';
+        return std::nullopt;
+    }
+    return std::move(loaded).value();
+}
+
 void tellHistoryError(Invocation& invocation, const history::HistoryError& error) {
     invocation.err << "history: " << error.what() << std::endl;
 }
@@ -60,6 +70,7 @@ int runCommandLine(const std::vector<std::string>& arguments, Invocation& invoca
     CLI::App app("quarnel-cli", "quarnel-cli");
     app.set_version_flag("--version", std::string("quarnel-cli ") + kVersion);
     app.add_option("--history-file", invocation.historyFile, "history database to use")->type_name("PATH");
+    app.add_option("--profile", invocation.profile, "rules to query by: a profile's name or file")->type_name("NAME|PATH");
     // Options of the whole program may also follow a command's name.
     app.fallthrough();
 
@@ -68,6 +79,7 @@ int runCommandLine(const std::vector<std::string>& arguments, Invocation& invoca
     addTrendCommand(app, invocation);
     addDomainsCommand(app, invocation);
     addWatchCommand(app, invocation);
+    addProfilesCommand(app, invocation);
 
     if (!namesACommand(app, arguments)) {
             for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "history/history_store.h"
+#include "rules/profile_reader.h"
 
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <optional>
+#include <string>
 
 namespace quarnel::cli {
 
@@ -18,6 +21,9 @@ struct Invocation {
     bool outIsTerminal = false;
 
     std::filesystem::path historyFile;  // the default until --history-file replaces it
+    std::filesystem::path profileFolder;  // where the user's own profiles are
+    std::string profile = "classic";      // --profile: a name or a path
+    std::string key;                      // for a service that wants one (QUARNEL_OPR_KEY)
     // Set by the command that the command line names; returns the exit status.
     std::function<int()> command;
 };
@@ -27,6 +33,9 @@ inline constexpr int kExitFine = 0;
 inline constexpr int kExitFetchFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitHistoryFailed = 3;
+
+// The profile --profile names, or nothing after one line on standard error saying why.
+std::optional<rules::LoadedProfile> loadChosenProfile(Invocation& invocation);
 
 // The one line that tells a failure of the history database.
 void tellHistoryError(Invocation& invocation, const history::HistoryError& error);

@@ -1,11 +1,39 @@
 #include "history/history_path.h"
 #include "base/run_record.h"
 #include "cli/command_line.h"
+#include "rules/profile_reader.h"
+#include "base/user_folders.h"
 
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
 #include <iostream>
+
+namespace {
+
+// The Open PageRank key: QUARNEL_OPR_KEY, else the one the window's settings keep in
+// quarnel.conf (the line opr_key=KEY). Never taken from the command line, where other
+// users could read it.
+std::string serviceKey(const char* variable, const char* xdgConfigHome, const char* home) {
+    if (variable != nullptr && *variable != '\0') {
+        return variable;
+    }
+    const std::filesystem::path folder = quarnel::userFolder(xdgConfigHome, home, ".config");
+    std::ifstream settings(folder / "Quarnel" / "quarnel.conf");
+    constexpr std::string_view kKey = "opr_key=";
+    for (std::string line; std::getline(settings, line);) {
+        if (line.starts_with(kKey)) {
+            return line.substr(kKey.size());
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace quarnel;
@@ -17,6 +45,9 @@ int main(int argc, char** argv) {
         .in = std::cin,
         .outIsTerminal = ::isatty(STDOUT_FILENO) == 1,
         .historyFile = history::historyPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
+        .profileFolder = rules::userProfileFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
+        .profile = "classic",
+        .key = serviceKey(std::getenv("QUARNEL_OPR_KEY"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
         .command = {},
     };
     return cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), invocation);

@@ -16,6 +16,7 @@ namespace {
 struct QueryOptions {
     bool json = false;
     bool noHistory = false;
+    bool explain = false;
     std::vector<std::string> domains;
 };
 
@@ -24,8 +25,8 @@ struct QueryOptions {
 // standard error then says where the record's hole begins.
 class QueryBatch {
 public:
-    QueryBatch(const QueryOptions& options, Invocation& invocation)
-        : options_(options), invocation_(invocation), runner_(invocation.clock) {
+    QueryBatch(const QueryOptions& options, Invocation& invocation, const rules::Profile& profile)
+        : options_(options), invocation_(invocation), runner_(invocation.clock, profile, invocation.key) {
         if (!options.noHistory) {
             history_ = std::make_unique<history::SqliteHistory>(invocation.historyFile);
         }
@@ -33,8 +34,15 @@ public:
 
     void query(const std::string& domain) {
         const RunRecord run = runner_.query(domain);
-        invocation_.out << (options_.json ? formatJsonLine(run) : formatTextBlock(run)) << std::flush;
-        allCompleted_ = allCompleted_ && run.fetchFailures == 0;
+        const RunTrace* explain = options_.explain ? &runner_.lastTrace() : nullptr;
+        if (options_.json) {
+            invocation_.out << formatJsonLine(run, false, explain);
+        } else {
+            invocation_.out << formatTextBlock(run) << (explain ? formatTrace(*explain) + '\n' : "");
+        }
+        invocation_.out << std::flush;
+        // A verification page answered instead of results is as good as no answer.
+        allCompleted_ = allCompleted_ && run.fetchFailures == 0 && run.blockedPages == 0;
         record(run);
     }
 
@@ -67,7 +75,11 @@ private:
 };
 
 int runQueries(const QueryOptions& options, Invocation& invocation) {
-    QueryBatch batch(options, invocation);
+    const std::optional<rules::LoadedProfile> profile = loadChosenProfile(invocation);
+    if (!profile) {
+        return kExitUsage;
+    }
+    QueryBatch batch(options, invocation, profile->profile);
     if (options.domains == std::vector<std::string>{"-"}) {
         for (std::string line; std::getline(invocation.in, line);) {
             if (!line.empty() && line.back() == '\r') {
@@ -89,6 +101,7 @@ void addQueryCommand(CLI::App& app, Invocation& invocation) {
     auto options = std::make_shared<QueryOptions>();
     app.add_flag("--json", options->json);
     app.add_flag("--no-history", options->noHistory);
+    app.add_flag("--explain", options->explain);
     CLI::Option* domains = app.add_option("domains", options->domains);
     app.callback([&invocation, options, domains] {
         if (invocation.command) {

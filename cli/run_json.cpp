@@ -6,8 +6,42 @@
 #include <nlohmann/json.hpp>
 
 namespace quarnel::cli {
+namespace {
 
-std::string formatJsonLine(const RunRecord& run, bool whenAndWhere) {
+nlohmann::ordered_json traceJson(const RunTrace& trace) {
+    nlohmann::ordered_json requests = nlohmann::ordered_json::array();
+    for (const RequestTrace& request : trace.requests) {
+        nlohmann::ordered_json entry{{"page", request.page}, {"url", request.url}, {"completed", request.completed}};
+        if (request.completed) {
+            entry["status"] = request.status;
+            entry["bytes"] = request.bytes;
+            entry["charset"] = request.charset;
+            entry["charset_why"] = request.why;
+        } else {
+            entry["failure"] = request.failure;
+        }
+        entry["ms"] = request.elapsed.count();
+        entry["blocked"] = request.blocked;
+        if (request.blocked) {
+            entry["title"] = request.title;
+        }
+        requests.push_back(std::move(entry));
+    }
+    nlohmann::ordered_json values = nlohmann::ordered_json::array();
+    for (const ValueTrace& value : trace.values) {
+        nlohmann::ordered_json entry{{"name", value.name}, {"rule", value.rule}, {"found", value.found}};
+        entry["value"] = value.value ? nlohmann::ordered_json(*value.value) : nlohmann::ordered_json(nullptr);
+        if (!value.value) {
+            entry["reason"] = value.reason;
+        }
+        values.push_back(std::move(entry));
+    }
+    return {{"profile", trace.profile}, {"requests", requests}, {"values", values}};
+}
+
+}  // namespace
+
+std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTrace* explain) {
     nlohmann::ordered_json line;
     if (whenAndWhere) {
         line["started"] = history::isoUtc(run.startedAt);
@@ -20,6 +54,18 @@ std::string formatJsonLine(const RunRecord& run, bool whenAndWhere) {
         line[info.key] = text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
     }
     line["fetch_failures"] = run.fetchFailures;
+    line["profile"] = run.profile;
+    line["blocked"] = run.blockedPages;
+    nlohmann::ordered_json reasons = nlohmann::ordered_json::object();
+    for (const ResultInfo& info : kResults) {
+        if (const std::string& reason = run.reasons[static_cast<std::size_t>(info.result)]; !reason.empty()) {
+            reasons[info.key] = reason;
+        }
+    }
+    line["reasons"] = reasons;
+    if (explain != nullptr) {
+        line["explain"] = traceJson(*explain);
+    }
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/run_record.h"
+#include "query/run_trace.h"
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace quarnel::cli {
 
 // One run as one line of JSON: the domain, the eight results (null where no check
 // wrote one) and the failed fetches; with `whenAndWhere` also when it started, how
-// long it took and where it ran.
-std::string formatJsonLine(const RunRecord& run, bool whenAndWhere = false);
+// long it took and where it ran; with `explain`, that trace under the key "explain".
+std::string formatJsonLine(const RunRecord& run, bool whenAndWhere = false, const RunTrace* explain = nullptr);
 
 }  // namespace quarnel::cli

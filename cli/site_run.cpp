@@ -4,9 +4,12 @@
 #include "query/query_run.h"
 #include "shell/memory_control_model.h"
 
+#include <iostream>
+
 namespace quarnel::cli {
 
-SiteRunner::SiteRunner(const Clock& clock) : clock_(clock), fetcher_(transport_, messages_) {}
+SiteRunner::SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key)
+    : clock_(clock), profile_(profile), key_(std::move(key)), fetcher_(transport_, messages_) {}
 
 RunRecord SiteRunner::query(const std::string& domain) {
     MemoryControlModel controls;
@@ -14,8 +17,15 @@ RunRecord SiteRunner::query(const std::string& domain) {
     messages_.resetCount();
     const auto startedAt = clock_.now();
     const auto start = std::chrono::steady_clock::now();
-    QueryRun(controls, fetcher_, nullptr).run();
-    return RunRecord{
+    const QueryContext context{
+        .profile = profile_, .fetcher = fetcher_, .clock = clock_, .key = key_, .trace = &trace_};
+    QueryRun(controls, context, nullptr).run();
+    for (const RequestTrace& request : trace_.requests) {
+        if (request.blocked) {
+            std::cerr << "blocked: " << request.url << " (" << request.title << ")" << std::endl;
+        }
+    }
+    RunRecord run{
         .startedAt = startedAt,
         .duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start),
         .domain = domain,
@@ -23,6 +33,8 @@ RunRecord SiteRunner::query(const std::string& domain) {
         .fetchFailures = messages_.count(),
         .results = resultsOf(controls),
     };
+    addTraceTo(run, trace_);
+    return run;
 }
 
 }  // namespace quarnel::cli

@@ -2,6 +2,8 @@
 
 #include "fetch/curl_transport.h"
 #include "fetch/http_page_fetcher.h"
+#include "query/run_trace.h"
+#include "rules/profile.h"
 #include "history/history_store.h"
 #include "cli/stderr_message_box.h"
 #include "watch/watch_pass.h"
@@ -13,15 +15,21 @@ namespace quarnel::cli {
 // Query runs of single domains on fresh controls, as the window makes them: each
 // failed fetch told on standard error and counted, the results read as the history
 // keeps them. Runs share one transport, so its connections are kept between them.
-// A bare query and a watch pass both run their domains through it.
+// A bare query and a watch pass both run their domains through it, with the rules of
+// one profile; each blocked answer is told on standard error.
 class SiteRunner final : public watch::SiteQuery {
 public:
-    explicit SiteRunner(const Clock& clock);
+    SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key);
 
     RunRecord query(const std::string& domain) override;
+    // How the last run went, request by request and cut by cut.
+    const RunTrace& lastTrace() const { return trace_; }
 
 private:
     const Clock& clock_;
+    const rules::Profile& profile_;
+    std::string key_;
+    RunTrace trace_;
     CurlTransport transport_;
     StderrMessageBox messages_;
     HttpPageFetcher fetcher_;

@@ -51,7 +51,11 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
         return kExitUsage;
     }
 
-    SiteRunner site(invocation.clock);
+    const std::optional<rules::LoadedProfile> profile = loadChosenProfile(invocation);
+    if (!profile) {
+        return kExitUsage;
+    }
+    SiteRunner site(invocation.clock, profile->profile, invocation.key);
     history::SqliteHistory history(invocation.historyFile);
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =

@@ -1,6 +1,6 @@
 #include "fetch/http_page_fetcher.h"
 
-#include "fetch/bytes_to_bstr.h"
+#include "fetch/page_decoding.h"
 
 #include <optional>
 
@@ -9,26 +9,41 @@ namespace quarnel {
 HttpPageFetcher::HttpPageFetcher(HttpTransport& transport, MessageBox& messageBox)
     : transport_(transport), messageBox_(messageBox) {}
 
-std::string HttpPageFetcher::getHTTPPage(const std::string& url) {
+FetchedPage HttpPageFetcher::getHTTPPage(const PageRequest& request) {
+    FetchedPage page;
+    const auto start = std::chrono::steady_clock::now();
     std::optional<Expected<HttpReply>> reply;
     try {
-        reply = transport_.fetch({.url = url, .headers = {}});
+        reply = transport_.fetch({.url = request.url, .headers = request.headers});
+    } catch (const std::exception& error) {
+        page.failure = error.what();
     } catch (...) {
-        // A transport that gave up is a request that did not complete.
+        page.failure = "the transport gave up";
+    }
+    page.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    if (reply && !*reply) {
+        page.failure = reply->reason();
     }
     if (!reply || !*reply) {
         try {
-            messageBox_.show(kCannotConnectMessage, url);
+            messageBox_.show(kCannotConnectMessage, request.url);
         } catch (...) {
             // Nothing more can be told; the caller still gets its empty page.
         }
-        return {};
+        return page;
     }
+    page.completed = true;
+    page.status = (*reply)->status;
+    page.bytes = (*reply)->body.size();
     try {
-        return BytesToBstr((*reply)->body, "GB2312");
-    } catch (...) {
-        return {};
+        DecodedPage decoded = decodePage(**reply, request.charset, request.fallback);
+        page.text = std::move(decoded.text);
+        page.charset = std::move(decoded.charset);
+        page.why = std::move(decoded.why);
+    } catch (const std::exception& error) {
+        page.why = error.what();
     }
+    return page;
 }
 
 }  // namespace quarnel

@@ -10,13 +10,13 @@ namespace quarnel {
 
 inline constexpr std::string_view kCannotConnectMessage = "无法连接服务器";
 
-// Fetches a page and decodes it from GB2312. A request that does not complete
+// Fetches a page and decodes it as the request says. A request that does not complete
 // costs one message; a body that cannot be decoded gives empty text silently.
 class HttpPageFetcher final : public PageFetcher {
 public:
     HttpPageFetcher(HttpTransport& transport, MessageBox& messageBox);
 
-    std::string getHTTPPage(const std::string& url) override;
+    FetchedPage getHTTPPage(const PageRequest& request) override;
 
 private:
     HttpTransport& transport_;

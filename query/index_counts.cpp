@@ -1,39 +1,27 @@
-#include "query/index_counts.h"
+#include "query/checks.h"
 
-#include "fetch/service_urls.h"
-#include "query/fetch_page.h"
-#include "query/marker_extraction.h"
 #include "shell/resume_next.h"
 
 #include <array>
 
 namespace quarnel {
-namespace {
 
-constexpr std::string_view kCountStart = "百度一下，找到相关网页";
-constexpr std::string_view kCountEnd = "篇";
-
-struct CountRow {
-    std::string_view restrictionSuffix;
-    ResultLabel target;
-};
-
-constexpr std::array<CountRow, 4> kCountRows = {{
-    {kLastDaySuffix, ResultLabel::Label4},
-    {kLastWeekSuffix, ResultLabel::Label5},
-    {kLastMonthSuffix, ResultLabel::Label12},
-    {kNoRestriction, ResultLabel::Label13},
-}};
-
-}  // namespace
-
-void runIndexCounts(ControlModel& controls, PageFetcher& fetcher) {
-    for (const CountRow& row : kCountRows) {
-        const std::string page =
-            fetchPage(fetcher, [&] { return siteSearchUrl(controls.text(TextBox::Text3), row.restrictionSuffix); });
+void runIndexCounts(ControlModel& controls, ProfileCuts& cuts, const rules::Profile& profile) {
+    struct CountRow {
+        const std::optional<rules::Cut>& cut;
+        const char* name;
+        Result result;
+    };
+    const std::array<CountRow, 4> rows = {{
+        {profile.dayCount, "day_count", Result::DayCount},
+        {profile.weekCount, "week_count", Result::WeekCount},
+        {profile.monthCount, "month_count", Result::MonthCount},
+        {profile.allTimeCount, "all_time_count", Result::AllTimeCount},
+    }};
+    for (const CountRow& row : rows) {
         resumeNext([&] {
-            if (auto count = extractBetweenMarkers(page, kCountStart, kCountEnd)) {
-                controls.setCaption(row.target, *count);
+            if (auto count = cuts.cut(row.cut, row.name, row.result)) {
+                controls.setCaption(labelShowing(row.result), count->value);
             }
         });
     }

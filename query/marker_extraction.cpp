@@ -2,18 +2,24 @@
 
 namespace quarnel {
 
-std::optional<std::string> extractBetweenMarkers(std::string_view text, std::string_view firstMarker,
-                                                 std::string_view secondMarker) {
-    const std::size_t first = text.find(firstMarker);
-    if (first == std::string_view::npos) {
-        return std::nullopt;
+MarkerCut cutBetweenMarkers(std::string_view text, std::string_view firstMarker, std::string_view secondMarker) {
+    MarkerCut cut;
+    cut.firstAt = text.find(firstMarker);
+    if (cut.firstAt == std::string_view::npos) {
+        return cut;
     }
-    std::string_view piece = text.substr(first + firstMarker.size());
+    const std::size_t start = cut.firstAt + firstMarker.size();
+    std::string_view piece = text.substr(start);
     piece = piece.substr(0, piece.find(firstMarker));
     if (piece.empty()) {
-        return std::nullopt;
+        return cut;
     }
-    return std::string(piece.substr(0, piece.find(secondMarker)));
+    if (const std::size_t second = piece.find(secondMarker); second != std::string_view::npos) {
+        cut.secondAt = start + second;
+        piece = piece.substr(0, second);
+    }
+    cut.value = std::string(piece);
+    return cut;
 }
 
 }  // namespace quarnel

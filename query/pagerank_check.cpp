@@ -1,63 +1,34 @@
-#include "query/pagerank_check.h"
+#include "query/checks.h"
 
-#include "fetch/service_urls.h"
-#include "query/fetch_page.h"
-#include "query/marker_extraction.h"
 #include "shell/resume_next.h"
 
-#include <optional>
-
 namespace quarnel {
-namespace {
 
-constexpr std::string_view kPageRankStart = "cn/pagerank";
-constexpr std::string_view kPageRankEnd = ".gi";
-constexpr std::string_view kRemarkStart = "gif' border=0></span><br>";
-constexpr std::string_view kTagStart = "<";
-constexpr std::string_view kMaybe = "可能";
-
-std::string hijackMarker(const std::string& domain) {
-    return R"(劫持<a href="http://)" + domain + R"(" target=_blank>)";
-}
-
-}  // namespace
-
-void runPageRankCheck(ControlModel& controls, PageFetcher& fetcher) {
-    // Every cut asks the service anew: nothing is reused between requests.
-    const auto fetchLookupPage = [&] {
-        return fetchPage(fetcher, [&] { return pageRankUrl(controls.text(TextBox::Text3)); });
-    };
-
-    const std::string first = fetchLookupPage();
+void runPageRankCheck(ControlModel& controls, ProfileCuts& cuts, const rules::Profile& profile) {
     resumeNext([&] {
-        if (auto pageRank = extractBetweenMarkers(first, kPageRankStart, kPageRankEnd)) {
-            controls.setCaption(ResultLabel::Label1, *pageRank);
+        if (auto pageRank = cuts.cut(profile.pageRank, "pagerank", Result::PageRank)) {
+            controls.setCaption(ResultLabel::Label1, pageRank->value);
         }
     });
-
-    const std::string second = fetchLookupPage();
-    std::optional<std::string> remark;
+    std::optional<CutValue> remark;
     resumeNext([&] {
-        remark = extractBetweenMarkers(second, kRemarkStart, kTagStart);
+        remark = cuts.cut(profile.remark, "remark", std::nullopt);
         if (remark) {
-            controls.setText(TextBox::Text6, *remark);
+            controls.setText(TextBox::Text6, remark->value);
         }
     });
-    // No verdict without this run's remark: Text6 may still hold a link host or an
-    // earlier remark.
+    // No verdict without this run's remark (or a profile without one): Text6 may still
+    // hold a link host or an earlier remark.
     if (!remark) {
         return;
     }
-    if (remark->find(kMaybe) == std::string::npos) {
+    if (profile.maybe.empty() || remark->value.find(profile.maybe) == std::string::npos) {
         resumeNext([&] { controls.setCaption(ResultLabel::Label2, "pr真实"); });
         return;
     }
-
-    const std::string third = fetchLookupPage();
     resumeNext([&] {
-        const std::string marker = hijackMarker(controls.text(TextBox::Text3));
-        if (auto hijack = extractBetweenMarkers(third, marker, kTagStart)) {
-            controls.setCaption(ResultLabel::Label2, "可能是劫持" + *hijack);
+        if (auto hijack = cuts.cut(profile.hijack, "hijack", Result::HijackVerdict)) {
+            controls.setCaption(ResultLabel::Label2, "可能是劫持" + hijack->value);
         }
     });
 }

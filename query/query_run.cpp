@@ -1,14 +1,12 @@
 #include "query/query_run.h"
 
-#include "query/first_result_checks.h"
-#include "query/index_counts.h"
-#include "query/pagerank_check.h"
+#include "query/checks.h"
 #include "shell/resume_next.h"
 
 namespace quarnel {
 
-QueryRun::QueryRun(ControlModel& controls, PageFetcher& fetcher, const LastDomainFile* lastDomain)
-    : controls_(controls), fetcher_(fetcher), lastDomain_(lastDomain) {}
+QueryRun::QueryRun(ControlModel& controls, const QueryContext& context, const LastDomainFile* lastDomain)
+    : controls_(controls), context_(context), lastDomain_(lastDomain) {}
 
 void QueryRun::run() noexcept {
     for (const ResultLabel label : kResultLabels) {
@@ -18,9 +16,15 @@ void QueryRun::run() noexcept {
     resumeNext([&] { controls_.setTimerEnabled(true); });
     resumeNext([&] { controls_.submitCheckPage(); });
 
-    resumeNext([&] { runIndexCounts(controls_, fetcher_); });
-    resumeNext([&] { runFirstResultChecks(controls_, fetcher_); });
-    resumeNext([&] { runPageRankCheck(controls_, fetcher_); });
+    resumeNext([&] {
+        if (context_.trace != nullptr) {
+            *context_.trace = RunTrace{.profile = context_.profile.name, .requests = {}, .values = {}};
+        }
+        ProfileCuts cuts(context_, controls_);
+        resumeNext([&] { runIndexCounts(controls_, cuts, context_.profile); });
+        resumeNext([&] { runFirstResultChecks(controls_, cuts, context_.profile); });
+        resumeNext([&] { runPageRankCheck(controls_, cuts, context_.profile); });
+    });
 
     if (lastDomain_ != nullptr) {
         resumeNext([&] { lastDomain_->write(controls_.text(TextBox::Text3)); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fetch/page_fetcher.h"
+#include "query/profile_cuts.h"
 #include "shell/control_model.h"
 #include "shell/last_domain_file.h"
 
@@ -8,17 +8,17 @@ namespace quarnel {
 
 // What the query button does: marks the results busy, starts the check panel's timer
 // and submits its page, runs every check of the domain in Text3 one fetch after the
-// other, and finally remembers the domain.
+// other as the profile's rules say, and finally remembers the domain.
 class QueryRun {
 public:
     // `lastDomain` may be null: then the domain is not remembered.
-    QueryRun(ControlModel& controls, PageFetcher& fetcher, const LastDomainFile* lastDomain);
+    QueryRun(ControlModel& controls, const QueryContext& context, const LastDomainFile* lastDomain);
 
     void run() noexcept;
 
 private:
     ControlModel& controls_;
-    PageFetcher& fetcher_;
+    const QueryContext& context_;
     const LastDomainFile* lastDomain_;
 };
 

@@ -85,7 +85,8 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       fetcher_(transport_, countedBox_),
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
-      history_(*this, *this, std::move(history)),
+      history_(*this, *this, clock_, std::move(history)),
+      rules_(*this, *this),
       webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
@@ -295,7 +296,10 @@ void Form1::runQuery() {
     queryInProgress_ = true;
     {
         const UserInputBlocker blocker(*this);
-        history_.recordRun(countedBox_, [this] { QueryRun(*this, fetcher_, &lastDomain_).run(); });
+        const QueryContext context = rules_.contextFor(fetcher_, clock_);
+        history_.recordRun(
+            countedBox_, [&] { QueryRun(*this, context, &lastDomain_).run(); }, rules_.lastTrace());
+        rules_.runEnded();
     }
     queryInProgress_ = false;
 }

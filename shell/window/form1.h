@@ -8,6 +8,7 @@
 #include "shell/window/background_transport.h"
 #include "shell/window/web_panel_library.h"
 #include "shell/window/history/window_history.h"
+#include "shell/window/window_rules.h"
 #include "shell/window/window_message_box.h"
 
 #include <QTimer>
@@ -88,7 +89,9 @@ private:
     HttpPageFetcher fetcher_;
     const LastDomainFile& lastDomain_;
     UrlOpener& urlOpener_;
+    SystemClock clock_;
     WindowHistory history_;
+    WindowRules rules_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;

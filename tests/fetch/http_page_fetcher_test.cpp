@@ -95,7 +95,7 @@ TEST_F(HttpPageFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
              Case{"/bad-byte", "中\uFFFD\x7F文"},
              Case{"/moved", "<p>百度一下，找到相关网页1篇</p>"},
          }) {
-        EXPECT_EQ(fetcher.getHTTPPage(url(c.path)), c.expected) << c.path;
+        EXPECT_EQ(fetcher.getHTTPPage(url(c.path)).text, c.expected) << c.path;
     }
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -143,14 +143,14 @@ TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyT
         ThrowingOnOneUrl::kUrl,
     };
     for (const std::string& failing : urls) {
-        EXPECT_EQ(fetcher.getHTTPPage(failing), "") << failing;
+        EXPECT_EQ(fetcher.getHTTPPage(failing).text, "") << failing;
     }
     ASSERT_EQ(messages.shown.size(), urls.size());
     for (std::size_t i = 0; i < urls.size(); ++i) {
         EXPECT_EQ(messages.shown[i], (testing::ShownMessage{"无法连接服务器", urls[i]}));
     }
     // The same connection cache serves on: no failure above spoils the next request.
-    EXPECT_EQ(fetcher.getHTTPPage(url("/good")), "<p>百度一下，找到相关网页1篇</p>");
+    EXPECT_EQ(fetcher.getHTTPPage(url("/good")).text, "<p>百度一下，找到相关网页1篇</p>");
 }
 
 // Two query runs' worth of requests, to three hosts through the proxy, a redirect among them.
@@ -168,7 +168,7 @@ TEST_F(HttpPageFetcherTest, EveryCallIsItsOwnRequestAndAllShareOneConnection) {
                                  pageRankUrl(domain), url("/moved")});
     }
     for (const std::string& page : urls) {
-        EXPECT_NE(fetcher.getHTTPPage(page), "") << page;
+        EXPECT_NE(fetcher.getHTTPPage(page).text, "") << page;
     }
     const auto log = server_->requestLog();
     ASSERT_EQ(log.size(), requestsBefore + urls.size() + 2);  // each redirect is two requests

@@ -6,6 +6,7 @@
 #include "tests/support/recording_message_box.h"
 #include "tests/support/sample_pages.h"
 #include "tests/support/scripted_transport.h"
+#include "tests/support/classic_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 namespace quarnel {
 namespace {
 
+using testing::classic;
 using testing::countPage;
 using testing::hijackLink;
 using testing::pageRankPage;
@@ -46,7 +48,10 @@ protected:
         transport.serve(kPageRankUrl, remarkPage);
     }
 
-    void run() { QueryRun(controls, fetcher, &lastDomain).run(); }
+    void run() { QueryRun(controls, context(fetcher), &lastDomain).run(); }
+    QueryContext context(PageFetcher& pages) {
+        return {.profile = classic(), .fetcher = pages, .clock = clock, .key = {}, .trace = &trace};
+    }
 
     std::string savedDomain() const { return lastDomain.read(); }
 
@@ -57,6 +62,8 @@ protected:
     testing::RecordingMessageBox messages;
     HttpPageFetcher fetcher{transport, messages};
     LastDomainFile lastDomain{folder_ / "state" / "dz.txt"};
+    testing::FixedClock clock;
+    RunTrace trace;
 };
 
 TEST_F(QueryRunTest, GenuinePageRankTakesSevenRequestsAndFillsEveryLabel) {
@@ -113,7 +120,7 @@ TEST_F(QueryRunTest, SnapshotAndLinkHostComeFromThisRunsBlock) {
         MemoryControlModel fresh;
         fresh.setText(TextBox::Text3, kDomain);
         transport.serve(kAllUrl, searchPage("1", kDomain, c.snapshotText));
-        QueryRun(fresh, fetcher, nullptr).run();
+        QueryRun(fresh, context(fetcher), nullptr).run();
         EXPECT_EQ(fresh.caption(ResultLabel::Label11), c.expected) << c.snapshotText;
         EXPECT_EQ(fresh.text(TextBox::Text6), kDomain);
     }
@@ -195,11 +202,11 @@ public:
 class ThrowingFetcher final : public PageFetcher {
 public:
     explicit ThrowingFetcher(PageFetcher& inner) : inner_(inner) {}
-    std::string getHTTPPage(const std::string& url) override {
-        if (url == kWeekUrl) {
+    FetchedPage getHTTPPage(const PageRequest& request) override {
+        if (request.url == kWeekUrl) {
             throw std::runtime_error("fetch blew up");
         }
-        return inner_.getHTTPPage(url);
+        return inner_.getHTTPPage(request);
     }
 
 private:
@@ -211,7 +218,7 @@ TEST_F(QueryRunTest, FailingStatementsAreSkippedAndTheRunGoesOn) {
     BrokenControls broken;
     broken.setText(TextBox::Text3, kDomain);
     ThrowingFetcher throwing(fetcher);
-    QueryRun(broken, throwing, &lastDomain).run();
+    QueryRun(broken, context(throwing), &lastDomain).run();
 
     EXPECT_EQ(broken.inner.caption(ResultLabel::Label4), "等待查询");
     EXPECT_EQ(broken.inner.caption(ResultLabel::Label5), "查询中.");

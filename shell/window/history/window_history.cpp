@@ -17,8 +17,9 @@
 
 namespace quarnel {
 
-WindowHistory::WindowHistory(QWidget& window, const ControlModel& controls, HistoryAccess access)
-    : QObject(&window), window_(window), controls_(controls), access_(std::move(access)) {
+WindowHistory::WindowHistory(QWidget& window, const ControlModel& controls, const Clock& clock,
+                             HistoryAccess access)
+    : QObject(&window), window_(window), controls_(controls), clock_(clock), access_(std::move(access)) {
     // The right button anywhere outside the web panels and the domain box, which keep
     // menus of their own, opens these; their shortcuts work without it.
     window_.setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -56,10 +57,11 @@ void WindowHistory::addCommand(const char* text, QKeySequence shortcut, void (Wi
     window_.addAction(action);
 }
 
-void WindowHistory::recordRun(const CountingMessageBox& failures, const std::function<void()>& query) {
+void WindowHistory::recordRun(const CountingMessageBox& failures, const std::function<void()>& query,
+                              const RunTrace& trace) {
     RunRecord run;
     run.origin = RunOrigin::Window;
-    run.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    run.startedAt = clock_.now();
     run.domain = controls_.text(TextBox::Text3);
     const int failedBefore = failures.shown();
     const auto started = std::chrono::steady_clock::now();
@@ -71,6 +73,7 @@ void WindowHistory::recordRun(const CountingMessageBox& failures, const std::fun
     run.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     run.fetchFailures = failures.shown() - failedBefore;
     run.results = resultsOf(controls_);
+    addTraceTo(run, trace);
     store(run);
 }
 

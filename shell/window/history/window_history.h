@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/run_record.h"
+#include "query/run_trace.h"
 #include "shell/control_model.h"
 #include "shell/window/history/counting_message_box.h"
 #include "shell/window/history/history_access.h"
@@ -21,11 +22,12 @@ class HistoryWindow;
 // on their shortcuts. Nothing of it shows until it is asked for.
 class WindowHistory final : public QObject {
 public:
-    WindowHistory(QWidget& window, const ControlModel& controls, HistoryAccess access);
+    WindowHistory(QWidget& window, const ControlModel& controls, const Clock& clock, HistoryAccess access);
 
-    // Runs `query` and records it with the failed fetches `failures` counted meanwhile.
-    // A run that cannot be recorded is told on stderr and in the history window.
-    void recordRun(const CountingMessageBox& failures, const std::function<void()>& query);
+    // Runs `query` and records it with the failed fetches `failures` counted meanwhile
+    // and what `trace` says of it once it has run. A run that cannot be recorded is told
+    // on stderr and in the history window.
+    void recordRun(const CountingMessageBox& failures, const std::function<void()>& query, const RunTrace& trace);
 
     void showHistory();
     void exportAllRuns();
@@ -42,6 +44,7 @@ private:
 
     QWidget& window_;
     const ControlModel& controls_;
+    const Clock& clock_;
     HistoryAccess access_;
     QPointer<HistoryWindow> historyWindow_;
     int unrecordedRuns_ = 0;

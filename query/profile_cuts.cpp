@@ -1,0 +1,322 @@
+#include "query/profile_cuts.h"
+
+#include "fetch/service_urls.h"
+#include "query/marker_extraction.h"
+#include "rules/html_page.h"
+
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+
+namespace quarnel {
+namespace {
+
+constexpr std::size_t kContextCharacters = 30;
+
+bool isContinuation(char ch) { return (static_cast<unsigned char>(ch) & 0xC0) == 0x80; }
+
+// About `kContextCharacters` characters of `text` on each side of [from, to), on one line.
+std::string around(std::string_view text, std::size_t from, std::size_t to) {
+    std::size_t begin = from;
+    for (std::size_t n = 0; begin > 0 && n < kContextCharacters; ++n) {
+        do {
+            --begin;
+        } while (begin > 0 && isContinuation(text[begin]));
+    }
+    std::size_t end = std::min(to, text.size());
+    for (std::size_t n = 0; end < text.size() && n < kContextCharacters; ++n) {
+        do {
+            ++end;
+        } while (end < text.size() && isContinuation(text[end]));
+    }
+    std::string snippet(text.substr(begin, end - begin));
+    for (char& ch : snippet) {
+        if (ch == '\n' || ch == '\r' || ch == '\t') {
+            ch = ' ';
+        }
+    }
+    return "«" + snippet + "»";
+}
+
+// {now} and {now-SECONDS}: Unix seconds from the run's clock.
+std::string expandTime(std::string_view name, std::int64_t now) {
+    if (name == "now") {
+        return std::to_string(now);
+    }
+    std::int64_t seconds = 0;
+    const std::string_view digits = name.substr(4);
+    std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
+    return std::to_string(now - seconds);
+}
+
+// Fills the placeholders the reader allowed: {domain} as `domain` gives it, {key}, and the times.
+std::string expand(std::string_view text, std::string_view domain, std::string_view key, std::int64_t now) {
+    std::string out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find('{', at);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('}', open);
+        if (close == std::string_view::npos) {
+            out.append(text.substr(at));
+            break;
+        }
+        out.append(text.substr(at, open - at));
+        const std::string_view name = text.substr(open + 1, close - open - 1);
+        if (name == "domain") {
+            out.append(domain);
+        } else if (name == "key") {
+            out.append(key);
+        } else if (name.starts_with("now")) {
+            out.append(expandTime(name, now));
+        } else {
+            out.append(text.substr(open, close - open + 1));
+        }
+        at = close + 1;
+    }
+    return out;
+}
+
+bool wantsKey(const rules::PageSource& source) {
+    for (const std::string& header : source.headers) {
+        if (header.find("{key}") != std::string::npos) {
+            return true;
+        }
+    }
+    return source.url.find("{key}") != std::string::npos;
+}
+
+std::string describe(const rules::CutRule& rule) {
+    if (const auto* markers = std::get_if<rules::MarkerRule>(&rule)) {
+        return "markers «" + markers->first + "» «" + markers->second + "»";
+    }
+    if (const auto* xpath = std::get_if<rules::XPathRule>(&rule)) {
+        static constexpr const char* kFinish[] = {"text", "host", "number", "date"};
+        return "xpath " + xpath->expression + " (" + kFinish[static_cast<int>(xpath->finish)] + ")";
+    }
+    return "json " + std::get<rules::JsonRule>(rule).pointer;
+}
+
+std::optional<std::string> jsonValue(const std::string& text, const std::string& pointer, std::string& reason) {
+    const nlohmann::json answer = nlohmann::json::parse(text, nullptr, false);
+    if (answer.is_discarded()) {
+        reason = "the answer is not JSON";
+        return std::nullopt;
+    }
+    // A service that refuses says so in a status of its own.
+    if (answer.is_object() && answer.contains("status_code") && answer["status_code"] != 200) {
+        reason = "the service answered status_code " + answer["status_code"].dump();
+        if (answer.contains("error")) {
+            reason += ": " + answer["error"].dump();
+        }
+        return std::nullopt;
+    }
+    const nlohmann::json::json_pointer where(pointer);
+    if (!answer.contains(where)) {
+        reason = "no " + pointer + " in the answer";
+        return std::nullopt;
+    }
+    const nlohmann::json& value = answer.at(where);
+    if (!value.is_number()) {
+        reason = pointer + " is not a number: " + value.dump();
+        return std::nullopt;
+    }
+    return value.dump();
+}
+
+}  // namespace
+
+struct ProfileCuts::Page {
+    FetchedPage fetched;
+    std::string unavailable;  // why there is no text to cut (failed, blocked, no key)
+    std::unique_ptr<rules::HtmlPage> html;
+
+    const rules::HtmlPage& parsed() {
+        if (!html) {
+            html = std::make_unique<rules::HtmlPage>(fetched.text);
+        }
+        return *html;
+    }
+};
+
+namespace {
+
+bool selectsAnything(ProfileCuts::Page& page, const std::string& xpath) {
+    const Expected<rules::XPathMatch> match = page.parsed().select({xpath, rules::Finish::Text});
+    return match && match->count > 0;
+}
+
+}  // namespace
+
+ProfileCuts::ProfileCuts(const QueryContext& context, const ControlModel& controls)
+    : context_(context), controls_(controls) {}
+
+ProfileCuts::~ProfileCuts() = default;
+
+ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageSource& source) {
+    Page page;
+    const std::string domain = controls_.text(TextBox::Text3);
+    const std::int64_t now = context_.clock.now().time_since_epoch().count();
+    PageRequest request(expand(source.url, encodeDomainForUrl(domain), "", now));
+    if (wantsKey(source) && context_.key.empty()) {
+        page.unavailable = "no key for " + name + " (QUARNEL_OPR_KEY), so no request";
+        return page;
+    }
+    for (const std::string& header : source.headers) {
+        request.headers.push_back(expand(header, domain, context_.key, now));
+    }
+    request.charset = source.encoding.fixed;
+    request.fallback = source.encoding.fallback;
+    page.fetched = context_.fetcher.getHTTPPage(request);
+
+    RequestTrace trace{.page = name,
+                       .url = request.url,
+                       .completed = page.fetched.completed,
+                       .status = page.fetched.status,
+                       .bytes = page.fetched.bytes,
+                       .charset = page.fetched.charset,
+                       .why = page.fetched.why,
+                       .failure = page.fetched.failure,
+                       .elapsed = page.fetched.elapsed};
+    if (!page.fetched.completed) {
+        page.unavailable = "the fetch failed: " + page.fetched.failure;
+    }
+    for (const rules::BlockedRule& blocked : context_.profile.blocked) {
+        const bool matches = !blocked.contains.empty() ? page.fetched.text.find(blocked.contains) != std::string::npos
+                                                       : selectsAnything(page, blocked.xpath);
+        if (matches) {
+            trace.blocked = true;
+            trace.title = page.parsed().title();
+            page.unavailable = "the page is blocked (" + trace.title + ")";
+            break;
+        }
+    }
+    if (context_.trace != nullptr) {
+        context_.trace->requests.push_back(std::move(trace));
+    }
+    return page;
+}
+
+ProfileCuts::Page* ProfileCuts::page(const std::string& name, bool again) {
+    const auto source = context_.profile.pages.find(name);
+    if (source == context_.profile.pages.end()) {
+        return nullptr;
+    }
+    auto& kept = pages_[name];
+    if (!kept || again) {
+        kept = std::make_unique<Page>(fetch(name, source->second));
+    }
+    return kept.get();
+}
+
+void ProfileCuts::record(ValueTrace trace) {
+    if (context_.trace != nullptr) {
+        context_.trace->values.push_back(std::move(trace));
+    }
+}
+
+std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& page, ValueTrace& trace) {
+    const std::string& text = page.fetched.text;
+    if (const auto* markers = std::get_if<rules::MarkerRule>(&rule)) {
+        const std::string domain = controls_.text(TextBox::Text3);
+        const std::string first = expand(markers->first, domain, "", 0);
+        const std::string second = expand(markers->second, domain, "", 0);
+        const MarkerCut cut = cutBetweenMarkers(text, first, second);
+        if (cut.firstAt == std::string::npos) {
+            trace.found = "first marker not found";
+            trace.reason = page.unavailable.empty() ? "the first marker is not on the page" : page.unavailable;
+            return std::nullopt;
+        }
+        trace.found = "first marker at byte " + std::to_string(cut.firstAt) + " " +
+                      around(text, cut.firstAt, cut.firstAt + first.size());
+        trace.found += cut.secondAt == std::string::npos
+                           ? "; no second marker behind it"
+                           : "; second marker at byte " + std::to_string(cut.secondAt) + " " +
+                                 around(text, cut.secondAt, cut.secondAt + second.size());
+        if (!cut.value) {
+            trace.reason = "nothing between the markers";
+            return std::nullopt;
+        }
+        return CutValue{*cut.value, *cut.value};
+    }
+    if (const auto* xpath = std::get_if<rules::XPathRule>(&rule)) {
+        const Expected<rules::XPathMatch> match = page.parsed().select(*xpath);
+        if (!match) {
+            trace.reason = match.reason();
+            return std::nullopt;
+        }
+        trace.found = std::to_string(match->count) + (match->count == 1 ? " node matched" : " nodes matched");
+        if (!match->value) {
+            trace.reason = xpath->finish == rules::Finish::Number ? "no count on the page"
+                           : match->count == 0                    ? "nothing matched"
+                                                                  : "nothing usable in what matched";
+            if (!page.unavailable.empty()) {
+                trace.reason = page.unavailable;
+            }
+            return std::nullopt;
+        }
+        return CutValue{*match->value, match->outerHtml};
+    }
+    std::optional<std::string> value = jsonValue(text, std::get<rules::JsonRule>(rule).pointer, trace.reason);
+    if (!value) {
+        if (!page.unavailable.empty()) {
+            trace.reason = page.unavailable;
+        }
+        return std::nullopt;
+    }
+    return CutValue{*value, *value};
+}
+
+std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, std::string_view name,
+                                         std::optional<Result> result) {
+    ValueTrace trace{.name = std::string(name), .result = result, .rule = {}, .found = {}, .value = {}, .reason = {}};
+    if (!cut) {
+        trace.reason = "no such request in this profile";
+        record(std::move(trace));
+        return std::nullopt;
+    }
+    trace.rule = cut->page + ": " + describe(cut->rule);
+    Page* source = page(cut->page, cut->again);
+    std::optional<CutValue> value;
+    if (source == nullptr) {
+        trace.reason = "no page " + cut->page + " in this profile";
+    } else if (!source->fetched.completed) {
+        trace.reason = source->unavailable;
+    } else {
+        value = apply(cut->rule, *source, trace);
+    }
+    if (value) {
+        trace.value = value->value;
+    }
+    record(std::move(trace));
+    return value;
+}
+
+std::optional<std::string> ProfileCuts::cutInBlock(const std::optional<rules::BlockCut>& cut,
+                                                   const std::optional<CutValue>& block, std::string_view name,
+                                                   std::optional<Result> result) {
+    ValueTrace trace{.name = std::string(name), .result = result, .rule = {}, .found = {}, .value = {}, .reason = {}};
+    if (!cut) {
+        trace.reason = "no such cut in this profile";
+        record(std::move(trace));
+        return std::nullopt;
+    }
+    trace.rule = "first result: " + describe(cut->rule);
+    if (!block) {
+        trace.reason = "no first result on the page";
+        record(std::move(trace));
+        return std::nullopt;
+    }
+    Page inside;
+    inside.fetched.text = block->block;
+    inside.fetched.completed = true;
+    std::optional<CutValue> value = apply(cut->rule, inside, trace);
+    std::optional<std::string> shown = value ? std::optional(value->value) : cut->otherwise;
+    if (shown) {
+        trace.value = shown;
+        trace.reason.clear();
+    }
+    record(std::move(trace));
+    return shown;
+}
+
+}  // namespace quarnel

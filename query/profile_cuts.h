@@ -1,0 +1,71 @@
+#pragma once
+
+#include "base/run_record.h"
+#include "fetch/page_fetcher.h"
+#include "query/run_trace.h"
+#include "rules/profile.h"
+#include "shell/control_model.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quarnel {
+
+namespace rules {
+class HtmlPage;
+}
+
+// What a run needs besides the controls: the rules, the fetcher, the clock behind the
+// rules' time placeholders, the user's key for a service that wants one (empty: none),
+// and the trace to fill (may be null).
+struct QueryContext {
+    const rules::Profile& profile;
+    PageFetcher& fetcher;
+    const Clock& clock;
+    std::string key;
+    RunTrace* trace = nullptr;
+};
+
+// A value a cut gave, and the block later cuts look inside (the value itself for a
+// marker rule, the selected element's markup for an XPath).
+struct CutValue {
+    std::string value;
+    std::string block;
+};
+
+// The pages of one run and the cuts made on them, as the profile says: a page is fetched
+// when a cut first needs it, or anew for a cut marked `again`; every request and cut goes
+// into the trace. The domain is read from Text3 at each use.
+class ProfileCuts {
+public:
+    ProfileCuts(const QueryContext& context, const ControlModel& controls);
+    ~ProfileCuts();
+    ProfileCuts(const ProfileCuts&) = delete;
+    ProfileCuts& operator=(const ProfileCuts&) = delete;
+
+    // Nothing when the profile has no such cut, its page could not be had, or the rule
+    // found nothing; the trace says which.
+    std::optional<CutValue> cut(const std::optional<rules::Cut>& cut, std::string_view name,
+                                std::optional<Result> result);
+    // A cut inside the first result's block; nothing without a block.
+    std::optional<std::string> cutInBlock(const std::optional<rules::BlockCut>& cut, const std::optional<CutValue>& block,
+                                          std::string_view name, std::optional<Result> result);
+
+    struct Page;
+
+private:
+
+    Page* page(const std::string& name, bool again);
+    Page fetch(const std::string& name, const rules::PageSource& source);
+    std::optional<CutValue> apply(const rules::CutRule& rule, Page& page, ValueTrace& trace);
+    void record(ValueTrace trace);
+
+    const QueryContext& context_;
+    const ControlModel& controls_;
+    std::map<std::string, std::unique_ptr<Page>> pages_;
+};
+
+}  // namespace quarnel
