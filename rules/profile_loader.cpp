@@ -106,9 +106,11 @@ Expected<LoadedProfile> loadProfile(std::string_view nameOrPath, const std::file
     if (isPath(nameOrPath)) {
         return loadFile(std::filesystem::path(nameOrPath));
     }
-    const std::filesystem::path file = userFolder / (std::string(nameOrPath) + ".toml");
-    if (isPlainName(nameOrPath) && !userFolder.empty() && std::filesystem::exists(file)) {
-        return loadFile(file);
+    if (isPlainName(nameOrPath) && !userFolder.empty()) {
+        const std::filesystem::path file = userFolder / (std::string(nameOrPath) + ".toml");
+        if (std::filesystem::exists(file)) {
+            return loadFile(file);
+        }
     }
     return noProfileNamed(nameOrPath, userFolder);
 }

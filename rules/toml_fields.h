@@ -53,7 +53,6 @@ public:
 
     // The dotted name a message gives a key of this table ("pages.search-day.url").
     std::string keyPath(std::string_view key) const;
-    FirstFailure& failures() { return failure_; }
 
 private:
     template <typename T>
