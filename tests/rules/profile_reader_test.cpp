@@ -1,0 +1,159 @@
+#include "rules/profile_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace quarnel::rules {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::string builtInText(std::string_view name) {
+    for (const BuiltInProfile& profile : builtInProfiles()) {
+        if (profile.name == name) {
+            return std::string(profile.toml);
+        }
+    }
+    return {};
+}
+
+const MarkerRule& markers(const std::optional<Cut>& cut) { return std::get<MarkerRule>(cut.value().rule); }
+
+TEST(ProfileReader, EveryBuiltInProfileReadsUnderItsOwnName) {
+    ASSERT_FALSE(builtInProfiles().empty());
+    for (const BuiltInProfile& builtIn : builtInProfiles()) {
+        const Expected<LoadedProfile> loaded = loadProfile(builtIn.name, {});
+        ASSERT_TRUE(loaded) << loaded.reason();
+        EXPECT_EQ(loaded->profile.name, builtIn.name);
+        EXPECT_EQ(loaded->toml, builtIn.toml);
+    }
+}
+
+TEST(ProfileReader, ClassicHoldsTheRulesTheProgramHasAlwaysUsed) {
+    const Expected<LoadedProfile> classic = loadProfile("classic", {});
+    ASSERT_TRUE(classic) << classic.reason();
+    const Profile& profile = classic->profile;
+    EXPECT_EQ(profile.pages.at("search-week").url, "http://www.baidu.com/s?wd=site%3A{domain}&lm=7");
+    EXPECT_EQ(profile.pages.at("pagerank").encoding.fixed, "gb2312");
+    EXPECT_EQ(markers(profile.dayCount).first, "百度一下，找到相关网页");
+    EXPECT_EQ(markers(profile.allTimeCount).second, "篇");
+    EXPECT_EQ(profile.firstResult->page, "search-all");
+    EXPECT_TRUE(profile.firstResult->again);
+    EXPECT_FALSE(profile.allTimeCount->again);
+    EXPECT_EQ(std::get<MarkerRule>(profile.linkHost->rule).first, "})\" href=\"http://");
+    EXPECT_FALSE(profile.snapshot->otherwise);
+    EXPECT_EQ(markers(profile.hijack).first, "劫持<a href=\"http://{domain}\" target=_blank>");
+    EXPECT_EQ(profile.maybe, "可能");
+    ASSERT_EQ(profile.blocked.size(), 2u);
+    EXPECT_EQ(profile.blocked[1].contains, "location.href.replace(\"https://\",\"http://\")");
+}
+
+// A profile is untrusted: whatever is wrong with it is told with where it is.
+TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
+    const std::string head = "name = \"t\"\n[pages.p]\nurl = \"http://x/?q={domain}\"\n";  // lines 1-3
+    const struct {
+        std::string toml;
+        std::string reason;
+    } rows[] = {
+        {"name = \"t\"\ncolour = = 1\n", "bad.toml:2:10: Error while parsing value: could not determine value type"},
+        {std::string(kLargestProfileBytes + 1, '#'), "bad.toml: larger than 1 MiB, so not read as a profile"},
+        {head + "colour = 1\n", "bad.toml:4:1: unknown key \"pages.p.colour\""},
+        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\nagain = false\nsince = 3\n",
+         "bad.toml:8:1: unknown key \"day_count.since\""},
+        {head + "[snapshot]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\n", "bad.toml:4:1: \"snapshot\" cuts inside the first result, but the profile has no first_result"},
+        {"description = \"d\"\n", "bad.toml:1:1: \"name\" is missing"},
+        {"name = \"\"\n", "bad.toml:1:8: \"name\" is empty"},
+        {"name = \"t\"\n[pages.p]\nencoding = \"gbk\"\n", "bad.toml:2:1: \"pages.p.url\" is missing"},
+        {head + "[day_count]\nmarkers = [\"a\", \"b\"]\n", "bad.toml:4:1: \"day_count.page\" is missing"},
+        {"name = 3\n", "bad.toml:1:8: \"name\" must be a string"},
+        {head + "cookies = \"yes\"\n", "bad.toml:4:11: \"pages.p.cookies\" must be true or false"},
+        {head + "headers = [\"Referer: http://x/\", 7]\n", "bad.toml:4:34: \"pages.p.headers\" must be strings"},
+        {head + "[day_count]\npage = \"q\"\nmarkers = [\"a\", \"b\"]\n", "bad.toml:5:8: \"day_count.page\" names no table in [pages]"},
+        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"\"]\n", "bad.toml:6:11: \"day_count.markers\" holds an empty marker"},
+        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\"]\n",
+         "bad.toml:6:11: \"day_count.markers\" must be two strings, the first marker and the second"},
+        {head + "[day_count]\npage = \"p\"\n", "bad.toml:4:1: \"day_count\" needs exactly one rule: markers, xpath or json"},
+        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\njson = \"/a\"\n",
+         "bad.toml:4:1: \"day_count\" needs exactly one rule: markers, xpath or json"},
+        {head + "[day_count]\npage = \"p\"\nxpath = \"//div[@id='1'\"\n",
+         "bad.toml:6:9: \"day_count.xpath\" does not compile: Invalid predicate at character 14"},
+        {head + "[day_count]\npage = \"p\"\nxpath = \"//b\"\nfinish = \"bold\"\n",
+         "bad.toml:7:10: \"day_count.finish\" must be text, host, number or date"},
+        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\nfinish = \"text\"\n",
+         "bad.toml:7:10: \"day_count.finish\" goes only with an xpath rule"},
+        {"name = \"t\"\n[pages.p]\nurl = \"file:///etc/passwd\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
+        {"name = \"t\"\n[pages.p]\nurl = \"javascript:http://x\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
+        {"name = \"t\"\n[pages.p]\nurl = \"http://x/?k={key}\"\n", "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {key}"},
+        {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={now-1h}\"\n", "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {now-1h}"},
+        {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={domain\"\n", "bad.toml:3:7: \"pages.p.url\" has a { that no } closes"},
+        {head + "headers = [\"X-A: b\\r\\nHost: evil\"]\n", "bad.toml:4:12: \"pages.p.headers\" must be one line"},
+        {head + "headers = [\"Referer http://x/\"]\n", "bad.toml:4:12: \"pages.p.headers\" must read \"Name: value\""},
+        {head + "encoding = \"latin1\"\n", "bad.toml:4:12: \"pages.p.encoding\" must be gb2312, gbk, gb18030, utf-8 or declared"},
+        {head + "[pagerank]\npage = \"p\"\njson = \"response/0\"\n", "bad.toml:6:8: \"pagerank.json\" must be empty or start with /"},
+        {head + "[pagerank]\npage = \"p\"\njson = \"/a~2\"\n", "bad.toml:6:8: \"pagerank.json\" may hold ~ only as ~0 or ~1"},
+        {head + "[pagerank]\npage = \"p\"\nagain = true\nmarkers = [\"a\", \"b\"]\n",
+         "bad.toml:6:9: \"pagerank.again\" asks for a page that no value before it has fetched"},
+        {"name = \"t\"\n[[blocked]]\ncontains = \"a\"\nxpath = \"//b\"\n", "bad.toml:2:1: \"blocked\" needs exactly one of contains and xpath"},
+        {"name = \"t\"\n[[blocked]]\ncontains = \"\"\n", "bad.toml:3:12: \"blocked.contains\" is empty"},
+        {"name = \"t\"\n[[blocked]]\nxpath = \"//*[\"\n", "bad.toml:3:9: \"blocked.xpath\" does not compile: Invalid expression at character 5"},
+    };
+    for (const auto& row : rows) {
+        const Expected<Profile> profile = readProfile(row.toml, "bad.toml");
+        EXPECT_FALSE(profile) << row.toml;
+        if (!profile) {
+            EXPECT_EQ(profile.reason(), row.reason) << row.toml;
+        }
+    }
+}
+
+class UserProfiles : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(folder_); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    void write(const std::string& fileName, const std::string& text) {
+        std::ofstream(folder_ / fileName, std::ios::binary) << text;
+    }
+
+    const std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("quarnel-profiles-" + std::to_string(::getpid()));
+};
+
+TEST_F(UserProfiles, AClassicCopyWithOneMarkerChangedReadsWithThatMarker) {
+    std::string toml = builtInText("classic");
+    const std::string dayCount = "page = \"search-day\"\nmarkers = [\"百度一下，找到相关网页\", \"篇\"]";
+    ASSERT_NE(toml.find(dayCount), std::string::npos);
+    toml.replace(toml.find(dayCount), dayCount.size(), "page = \"search-day\"\nmarkers = [\"找到相关结果约\", \"个\"]");
+    write("mine.toml", toml);
+
+    const Expected<LoadedProfile> mine = loadProfile("mine", folder_);
+    ASSERT_TRUE(mine) << mine.reason();
+    EXPECT_EQ(markers(mine->profile.dayCount).first, "找到相关结果约");
+    EXPECT_EQ(markers(mine->profile.dayCount).second, "个");
+    EXPECT_EQ(markers(mine->profile.weekCount).first, "百度一下，找到相关网页");
+    EXPECT_EQ(mine->toml, toml);
+}
+
+TEST_F(UserProfiles, AProfileIsFoundByNameOrPathAndAMissingOneNamesThoseThereAre) {
+    write("zeta.toml", "name = \"zeta\"\n");
+    write("alpha.toml", "name = \"alpha\"\n");
+    write("notes.txt", "name = \"notes\"\n");
+
+    EXPECT_EQ(loadProfile("alpha", folder_)->profile.name, "alpha");
+    EXPECT_EQ(loadProfile((folder_ / "zeta.toml").string(), {})->profile.name, "zeta");
+    EXPECT_EQ(loadProfile("classic", folder_)->profile.name, "classic");
+
+    const Expected<LoadedProfile> missing = loadProfile("notes", folder_);
+    ASSERT_FALSE(missing);
+    EXPECT_THAT(missing.reason(), StartsWith("no profile named \"notes\" (built in: classic"));
+    EXPECT_THAT(missing.reason(), HasSubstr("; yours in " + folder_.string() + ": alpha, zeta)"));
+    EXPECT_EQ(loadProfile("./nowhere.toml", folder_).reason(), "no profile file at ./nowhere.toml");
+}
+
+}  // namespace
+}  // namespace quarnel::rules
