@@ -7,6 +7,10 @@
 namespace quarnel::rules {
 namespace {
 
+// libxml2 compiles nested expressions by recursion, deep enough on a long one to overflow
+// the stack; a real rule is a line or two.
+constexpr std::size_t kLongestExpression = 4096;
+
 // libxml2 tells why an expression does not compile only through its error handler, which
 // would otherwise print to standard error. The handler is per thread; this swaps it in for
 // one compile and puts the one before it back.
@@ -44,6 +48,9 @@ Expected<Done> checkXPath(std::string_view expression) {
     // libxml2 reads the expression up to its first NUL, so one inside would hide the rest.
     if (expression.find('\0') != std::string_view::npos) {
         return Failure{"does not compile: holds a NUL character"};
+    }
+    if (expression.size() > kLongestExpression) {
+        return Failure{"is longer than " + std::to_string(kLongestExpression) + " characters"};
     }
     const std::string text(expression);
     CompileErrorCapture capture;

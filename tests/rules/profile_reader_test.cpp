@@ -101,6 +101,8 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
         {"name = \"t\"\n[[blocked]]\ncontains = \"a\"\nxpath = \"//b\"\n", "bad.toml:2:1: \"blocked\" needs exactly one of contains and xpath"},
         {"name = \"t\"\n[[blocked]]\ncontains = \"\"\n", "bad.toml:3:12: \"blocked.contains\" is empty"},
         {"name = \"t\"\n[[blocked]]\nxpath = \"//*[\"\n", "bad.toml:3:9: \"blocked.xpath\" does not compile: Invalid expression at character 5"},
+        {"name = \"t\"\n[[blocked]]\nxpath = \"" + std::string(100000, '(') + "1" + std::string(100000, ')') + "\"\n",
+         "bad.toml:3:9: \"blocked.xpath\" is longer than 4096 characters"},
     };
     for (const auto& row : rows) {
         const Expected<Profile> profile = readProfile(row.toml, "bad.toml");
