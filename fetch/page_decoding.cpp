@@ -22,7 +22,7 @@ constexpr std::string_view kUtf8Labels[] = {"utf-8", "utf8", "unicode-1-1-utf-8"
 constexpr std::string_view kMoreGbLabels[] = {"cp936", "ms936", "windows-936", "euc-cn", "x-euc-cn"};
 // Baidu's pages are UTF-8 or GB; a page calling itself Latin-1 or ASCII is only
 // naming the default of whatever produced it.
-constexpr std::string_view kLatinLabels[] = {"iso-8859-1", "iso8859-1", "latin1", "l1",    "us-ascii",
+constexpr std::string_view kLatinLabels[] = {"iso-8859-1", "iso8859-1",    "latin1", "l1",      "us-ascii",
                                              "ascii",      "windows-1252", "cp1252", "x-cp1252"};
 
 bool isSpace(char c) {
@@ -81,7 +81,8 @@ std::string metaCharset(std::string_view body) {
 // A label from the page, fit to show: printable ASCII only, not too long.
 std::string shown(std::string_view label) {
     std::string text(label.substr(0, kLongestLabelShown));
-    std::replace_if(text.begin(), text.end(), [](char c) { return c < 0x20 || c > 0x7E; }, '?');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c < 0x20 || c > 0x7E; }, '?');
     return text;
 }
 

@@ -34,12 +34,13 @@ std::string foldedText(std::string_view text) {
     return folded;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool isPlausibleHost(std::string_view host) {
-    const bool allowed = std::all_of(host.begin(), host.end(), [](char c) {
-        return isDigit(c) || (c >= 'a' && c <= 'z') || c == '.' || c == '-';
-    });
+    const bool allowed = std::all_of(
+        host.begin(), host.end(), [](char c) { return isDigit(c) || (c >= 'a' && c <= 'z') || c == '.' || c == '-'; });
     return allowed && host.find('.') != std::string_view::npos && host.find("..") == std::string_view::npos &&
            host.front() != '.' && host.back() != '.' && host.front() != '-' && host.back() != '-';
 }
@@ -133,16 +134,16 @@ std::optional<std::string> firstDate(std::string_view text) {
 
 std::optional<std::string> finishText(std::string_view text, Finish finish) {
     switch (finish) {
-    case Finish::Text: {
-        std::string folded = foldedText(text);
-        return folded.empty() ? std::nullopt : std::optional(std::move(folded));
-    }
-    case Finish::Host:
-        return hostOf(text);
-    case Finish::Number:
-        return firstNumber(text);
-    case Finish::Date:
-        return firstDate(text);
+        case Finish::Text: {
+            std::string folded = foldedText(text);
+            return folded.empty() ? std::nullopt : std::optional(std::move(folded));
+        }
+        case Finish::Host:
+            return hostOf(text);
+        case Finish::Number:
+            return firstNumber(text);
+        case Finish::Date:
+            return firstDate(text);
     }
     return std::nullopt;
 }

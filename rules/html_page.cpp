@@ -4,7 +4,6 @@
 #include <libxml/HTMLtree.h>
 #include <libxml/globals.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
@@ -87,8 +86,7 @@ std::string visibleText(const xmlNode* top) {
 }
 
 std::string textOf(const xmlNode* node) {
-    if (node->type == XML_ELEMENT_NODE || node->type == XML_DOCUMENT_NODE ||
-        node->type == XML_HTML_DOCUMENT_NODE) {
+    if (node->type == XML_ELEMENT_NODE || node->type == XML_DOCUMENT_NODE || node->type == XML_HTML_DOCUMENT_NODE) {
         return visibleText(node);
     }
     if (node->type == XML_NAMESPACE_DECL) {
@@ -149,8 +147,8 @@ Expected<XPathMatch> HtmlPage::select(const XPathRule& rule) const {
         return Failure{"the XPath expression holds a NUL character"};
     }
     QuietLibxml quiet;
-    std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
-        xmlXPathNewContext(document_->tree), xmlXPathFreeContext);
+    std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(xmlXPathNewContext(document_->tree),
+                                                                             xmlXPathFreeContext);
     if (!context) {
         return Failure{"out of memory while evaluating an XPath expression"};
     }
@@ -170,36 +168,36 @@ Expected<XPathMatch> HtmlPage::select(const XPathRule& rule) const {
     }
 
     switch (result->type) {
-    case XPATH_NODESET: {
-        XPathMatch match;
-        xmlNodeSetPtr nodes = result->nodesetval;
-        if (nodes == nullptr || nodes->nodeNr == 0) {
+        case XPATH_NODESET: {
+            XPathMatch match;
+            xmlNodeSetPtr nodes = result->nodesetval;
+            if (nodes == nullptr || nodes->nodeNr == 0) {
+                return match;
+            }
+            xmlXPathNodeSetSort(nodes);
+            match.count = static_cast<std::size_t>(nodes->nodeNr);
+            xmlNodePtr first = nodes->nodeTab[0];
+            match.value = finishText(textOf(first), rule.finish);
+            if (first->type == XML_ELEMENT_NODE) {
+                match.outerHtml = markupOf(document_->tree, first);
+            }
             return match;
         }
-        xmlXPathNodeSetSort(nodes);
-        match.count = static_cast<std::size_t>(nodes->nodeNr);
-        xmlNodePtr first = nodes->nodeTab[0];
-        match.value = finishText(textOf(first), rule.finish);
-        if (first->type == XML_ELEMENT_NODE) {
-            match.outerHtml = markupOf(document_->tree, first);
+        case XPATH_STRING:
+            return matchOfText(reinterpret_cast<const char*>(result->stringval), rule.finish);
+        case XPATH_NUMBER: {
+            // NaN is what XPath makes of a number that is not there.
+            if (std::isnan(result->floatval)) {
+                return XPathMatch{};
+            }
+            std::unique_ptr<xmlChar, XmlFree> printed(xmlXPathCastNumberToString(result->floatval));
+            return matchOfText(reinterpret_cast<const char*>(printed.get()), rule.finish);
         }
-        return match;
-    }
-    case XPATH_STRING:
-        return matchOfText(reinterpret_cast<const char*>(result->stringval), rule.finish);
-    case XPATH_NUMBER: {
-        // NaN is what XPath makes of a number that is not there.
-        if (std::isnan(result->floatval)) {
+        case XPATH_BOOLEAN:
+            // A false test selected nothing: a blocked rule written as a test must not match.
+            return result->boolval ? matchOfText("true", rule.finish) : XPathMatch{};
+        default:
             return XPathMatch{};
-        }
-        std::unique_ptr<xmlChar, XmlFree> printed(xmlXPathCastNumberToString(result->floatval));
-        return matchOfText(reinterpret_cast<const char*>(printed.get()), rule.finish);
-    }
-    case XPATH_BOOLEAN:
-        // A false test selected nothing: a blocked rule written as a test must not match.
-        return result->boolval ? matchOfText("true", rule.finish) : XPathMatch{};
-    default:
-        return XPathMatch{};
     }
 }
 

@@ -37,7 +37,8 @@ TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
          "declared by header \"x-klingon\": unknown, ignored; undeclared, not UTF-8: GB18030"},
     };
     for (const Case& c : cases) {
-        const DecodedPage page = decodePage({.status = 200, .contentType = c.contentType, .body = c.body}, c.fixed, c.fallback);
+        const DecodedPage page =
+            decodePage({.status = 200, .contentType = c.contentType, .body = c.body}, c.fixed, c.fallback);
         EXPECT_EQ(page.charset, c.charset) << c.contentType << " / " << c.body.substr(0, 60);
         EXPECT_EQ(page.why, c.why) << c.contentType << " / " << c.body.substr(0, 60);
         EXPECT_NE(page.text.find("中文"), std::string::npos) << c.why;
@@ -46,7 +47,8 @@ TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
 
 TEST(PageDecodingTest, BrokenUtf8DeclaredUtf8IsRepairedNotReadAsGb) {
     const std::string body = "<p>中文\xD6\xD0</p>\xE4\xB8";
-    const DecodedPage page = decodePage({.status = 200, .contentType = "text/html; charset=UTF-8", .body = body}, "", "");
+    const DecodedPage page =
+        decodePage({.status = 200, .contentType = "text/html; charset=UTF-8", .body = body}, "", "");
     EXPECT_EQ(page.text, "<p>中文\uFFFD\uFFFD</p>\uFFFD\uFFFD");
     EXPECT_TRUE(isValidUtf8(page.text));
 }

@@ -112,8 +112,9 @@ TEST(CurrentProfileTest, ReadsEverySavedResultPage) {
         {"baidu_2022-12-10_ordinary_no-snapshot-link.html", "100,000,000", false, "news.china.com", "没有快照"},
     };
     const toml::table profile = toml::parse_file(QUARNEL_PROFILES_DIR "/current.toml");
-    const XPathRule countRule = currentRule(profile, "all_time_count"), blockRule = currentRule(profile, "first_result"),
-                    hostRule = currentRule(profile, "link_host"), snapshotRule = currentRule(profile, "snapshot");
+    const XPathRule countRule = currentRule(profile, "all_time_count"),
+                    blockRule = currentRule(profile, "first_result"), hostRule = currentRule(profile, "link_host"),
+                    snapshotRule = currentRule(profile, "snapshot");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         std::ifstream file(folder / c.file, std::ios::binary);
@@ -126,7 +127,8 @@ TEST(CurrentProfileTest, ReadsEverySavedResultPage) {
 
         bool blocked = false;
         for (const toml::node& rule : *profile["blocked"].as_array()) {
-            blocked = blocked || decoded.text.find(rule.as_table()->get_as<std::string>("contains")->get()) != std::string::npos;
+            blocked = blocked ||
+                      decoded.text.find(rule.as_table()->get_as<std::string>("contains")->get()) != std::string::npos;
         }
         const auto block = page.select(blockRule);
         ASSERT_TRUE(block.ok()) << block.reason();
