@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace quarnel {
@@ -7,5 +8,8 @@ namespace quarnel {
 // Whether `bytes` is well-formed UTF-8: no overlong forms, no surrogates, nothing
 // past U+10FFFF, no sequence cut short.
 bool isValidUtf8(std::string_view bytes);
+
+// `bytes` as well-formed UTF-8: every byte that starts no well-formed sequence becomes U+FFFD.
+std::string withReplacementCharacters(std::string_view bytes);
 
 }  // namespace quarnel

@@ -1,0 +1,57 @@
+#include "fetch/page_decoding.h"
+
+#include "base/valid_utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quarnel {
+namespace {
+
+const std::string kGbBody = "<p>\xD6\xD0\xCE\xC4</p>";  // 中文 in GB2312
+const std::string kUtf8Body = "<p>中文</p>";
+
+TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
+    struct Case {
+        const char* contentType;
+        std::string body;
+        const char* fixed;
+        const char* fallback;
+        const char* charset;
+        const char* why;
+    };
+    const std::string gbMeta = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=GB2312\">" + kGbBody;
+    const std::string utf8Meta = "<META charset='utf-8'>" + kUtf8Body;
+    const Case cases[] = {
+        {"text/html; charset=utf-8", kGbBody, "gbk", "", "gb18030", "fixed by the profile"},
+        {"text/html;Charset=\"GBK\"", kGbBody, "", "utf-8", "gb18030", "declared by header"},
+        {"text/html; charset = utf-8", "<meta charset=gb2312>" + kUtf8Body, "", "", "utf-8", "declared by header"},
+        {"text/html", gbMeta, "", "utf-8", "gb18030", "declared by meta"},
+        {"", utf8Meta, "", "gb2312", "utf-8", "declared by meta"},
+        {"", std::string(4096, ' ') + "<meta charset=utf-8>" + kGbBody, "", "gb2312", "gb18030", "profile's fallback"},
+        {"text/html; charset=iso-8859-1", kUtf8Body, "", "", "utf-8", "undeclared, valid UTF-8"},
+        {"text/html", kGbBody, "", "", "gb18030", "undeclared, not UTF-8: GB18030"},
+        {"text/html; charset=cp936", kGbBody, "", "", "gb18030", "declared by header"},
+        {"text/html; charset=x-klingon", kGbBody, "", "", "gb18030",
+         "declared by header \"x-klingon\": unknown, ignored; undeclared, not UTF-8: GB18030"},
+    };
+    for (const Case& c : cases) {
+        const DecodedPage page =
+            decodePage({.status = 200, .contentType = c.contentType, .body = c.body}, c.fixed, c.fallback);
+        EXPECT_EQ(page.charset, c.charset) << c.contentType << " / " << c.body.substr(0, 60);
+        EXPECT_EQ(page.why, c.why) << c.contentType << " / " << c.body.substr(0, 60);
+        EXPECT_NE(page.text.find("中文"), std::string::npos) << c.why;
+    }
+}
+
+TEST(PageDecodingTest, BrokenUtf8DeclaredUtf8IsRepairedNotReadAsGb) {
+    const std::string body = "<p>中文\xD6\xD0</p>\xE4\xB8";
+    const DecodedPage page =
+        decodePage({.status = 200, .contentType = "text/html; charset=UTF-8", .body = body}, "", "");
+    EXPECT_EQ(page.text, "<p>中文\uFFFD\uFFFD</p>\uFFFD\uFFFD");
+    EXPECT_TRUE(isValidUtf8(page.text));
+}
+
+}  // namespace
+}  // namespace quarnel
