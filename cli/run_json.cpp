@@ -56,13 +56,15 @@ std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTra
     line["fetch_failures"] = run.fetchFailures;
     line["profile"] = run.profile;
     line["blocked"] = run.blockedPages;
-    nlohmann::ordered_json reasons = nlohmann::ordered_json::object();
-    for (const ResultInfo& info : kResults) {
-        if (const std::string& reason = run.reasons[static_cast<std::size_t>(info.result)]; !reason.empty()) {
-            reasons[info.key] = reason;
+    if (whenAndWhere) {
+        nlohmann::ordered_json reasons = nlohmann::ordered_json::object();
+        for (const ResultInfo& info : kResults) {
+            if (const std::string& reason = run.reasons[static_cast<std::size_t>(info.result)]; !reason.empty()) {
+                reasons[info.key] = reason;
+            }
         }
+        line["reasons"] = reasons;
     }
-    line["reasons"] = reasons;
     if (explain != nullptr) {
         line["explain"] = traceJson(*explain);
     }

@@ -80,7 +80,7 @@ protected:
 
 const std::string kExampleJson =
     R"({"domain":"example.com","day":"12","week":"345","month":"6,789","all":"10,000","snapshot":"2026-12-5",)"
-    R"("homepage":"首页第一","pagerank":"3","hijack":"可能是劫持thief.cn","fetch_failures":0})"
+    R"("homepage":"首页第一","pagerank":"3","hijack":"可能是劫持thief.cn","fetch_failures":0,"profile":"classic","blocked":0})"
     "\n";
 
 const std::string kExampleBlock =
@@ -93,11 +93,11 @@ TEST_F(QuarnelCliTest, DomainsFromStandardInputGoOnPastFailuresAndAreRecorded) {
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, R"({"domain":"down.cn","day":null,"week":null,"month":null,"all":null,"snapshot":null,)"
-                          R"("homepage":null,"pagerank":null,"hijack":null,"fetch_failures":7})"
+                          R"("homepage":null,"pagerank":null,"hijack":null,"fetch_failures":7,"profile":"classic","blocked":0})"
                           "\n" +
                               kExampleJson +
                               R"({"domain":"empty.cn","day":"","week":null,"month":null,"all":null,"snapshot":null,)"
-                              R"("homepage":null,"pagerank":null,"hijack":null,"fetch_failures":6})"
+                              R"("homepage":null,"pagerank":null,"hijack":null,"fetch_failures":6,"profile":"classic","blocked":0})"
                               "\n");
     EXPECT_EQ(result.err.rfind("无法连接服务器: http://www.baidu.com/s?wd=site%3Adown.cn&lm=1\n", 0), 0u) << result.err;
     EXPECT_EQ(linesOf(result.err), 13u);
