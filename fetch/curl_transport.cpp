@@ -4,6 +4,8 @@
 
 #include <curl/curl.h>
 
+#include <cstdlib>
+
 namespace quarnel {
 namespace {
 
@@ -24,6 +26,17 @@ std::size_t onBodyBytes(char* data, std::size_t size, std::size_t count, void* u
     } catch (...) {
         return CURL_WRITEFUNC_ERROR;
     }
+}
+
+// libcurl reads the proxy variables itself but leaves these two to the curl tool; a user
+// behind a company proxy that inspects HTTPS names the proxy's authority in them.
+const char* certificateBundle() {
+    for (const char* name : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
+        if (const char* bundle = std::getenv(name); bundle != nullptr && bundle[0] != '\0') {
+            return bundle;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -65,6 +78,9 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reader);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBodyBytes);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reader);
+    if (const char* bundle = certificateBundle()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, bundle);
+    }
 
     struct curl_slist* headers = nullptr;
     for (const std::string& header : request.headers) {
