@@ -31,6 +31,8 @@ void setOrUnset(const char* name, const std::string& value) {
 class CurlTransportHttpsTest : public ::testing::Test {
 protected:
     static constexpr const char* kSearchUrl = "https://www.baidu.com/s?wd=site%3Aexample.com";
+    static constexpr const char* kLoginUrl = "https://www.baidu.com/login";
+    static constexpr const char* kNextUrl = "https://www.baidu.com/next";
 
     static void SetUpTestSuite() {
         fs::remove_all(folder_);
@@ -38,6 +40,8 @@ protected:
         otherAuthority_ = testing::makeTestAuthority(folder_ / "other-ca", {"www.baidu.com"});
         server_ = new fakeweb::Server({
             Route{.host = "www.baidu.com", .target = "/s?*", .body = fakeweb::toGbk(testing::countPage("1,234"))},
+            Route{.host = "www.baidu.com", .target = "/login", .setCookie = "BAIDUID=B1; Max-Age=3600; Path=/; Secure"},
+            Route{.host = "www.baidu.com", .target = "/next"},
             Route{.host = "127.0.0.1", .target = "/where", .body = "proxy"},
         });
         server_->serveTls(authority_.serverCertificate, authority_.serverKey);
@@ -60,6 +64,8 @@ protected:
             ::unsetenv(name);
         }
     }
+
+    static fs::perms permissions(const fs::path& file) { return fs::status(file).permissions() & fs::perms::mask; }
 
     static inline const fs::path folder_ = fs::temp_directory_path() / ("quarnel-https-" + std::to_string(::getpid()));
     static inline testing::TestAuthority authority_;
@@ -124,6 +130,34 @@ TEST_F(CurlTransportHttpsTest, HostsListedInNoProxyAreReachedDirectly) {
         ASSERT_TRUE(reply.ok()) << reply.reason();
         EXPECT_EQ(reply->body, answeredBy) << noProxy;
     }
+}
+
+TEST_F(CurlTransportHttpsTest, CookiesComeBackOnTheNextRequestAndTheNextRunFromAFileOnlyTheUserReads) {
+    const auto cookieSent = [](CurlTransport& transport, const char* url) {
+        EXPECT_TRUE(transport.fetch({.url = url, .headers = {}}).ok()) << url;
+        return server_->cookieLog().back();
+    };
+    CurlTransport withoutCookies;
+    cookieSent(withoutCookies, kLoginUrl);
+    EXPECT_EQ(cookieSent(withoutCookies, kNextUrl), "");
+
+    const fs::path cookieFile = folder_ / "state" / "quarnel" / "cookies.txt";
+    {
+        CurlTransport firstRun({}, cookieFile);
+        EXPECT_EQ(cookieSent(firstRun, kLoginUrl), "");
+        EXPECT_EQ(cookieSent(firstRun, kNextUrl), "BAIDUID=B1");
+        EXPECT_FALSE(firstRun.cookieSaveFailure());
+    }
+    EXPECT_EQ(permissions(cookieFile), fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(cookieFile, fs::perms::group_read | fs::perms::others_read, fs::perm_options::add);
+    CurlTransport nextRun({}, cookieFile);
+    EXPECT_EQ(cookieSent(nextRun, kNextUrl), "BAIDUID=B1");
+    EXPECT_EQ(permissions(cookieFile), fs::perms::owner_read | fs::perms::owner_write);
+
+    // A file that cannot be written is told, and the page still arrives.
+    CurlTransport unsaved({}, authority_.certificate / "cookies.txt");
+    cookieSent(unsaved, kLoginUrl);
+    EXPECT_TRUE(unsaved.cookieSaveFailure());
 }
 
 }  // namespace
