@@ -3,6 +3,7 @@
 # the given host names, in FOLDER:
 #   ca.pem                   what clients trust (CURL_CA_BUNDLE or SSL_CERT_FILE)
 #   server.pem, server.key   what fake-web shows (--tls-cert, --tls-key)
+# Used by the tests (tests/support/test_authority.h) and fit for a demo over HTTPS.
 # usage: make-test-ca.sh FOLDER HOST...
 set -euo pipefail
 if [ "$#" -lt 2 ]; then
