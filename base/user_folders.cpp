@@ -22,4 +22,9 @@ std::filesystem::path userFolder(const char* xdgValue, const char* home,
     return homeFolder.empty() ? homeFolder : homeFolder / fallbackBelowHome;
 }
 
+std::filesystem::path cookieFilePath(const char* xdgStateHome, const char* home) {
+    const std::filesystem::path folder = userFolder(xdgStateHome, home, ".local/state");
+    return folder.empty() ? folder : folder / "quarnel" / "cookies.txt";
+}
+
 }  // namespace quarnel

@@ -1,8 +1,12 @@
 #include "fetch/curl_transport.h"
 
+#include "base/atomic_file.h"
 #include "fetch/response_reader.h"
 
 #include <curl/curl.h>
+
+#include <cstdlib>
+#include <fstream>
 
 namespace quarnel {
 namespace {
@@ -26,14 +30,55 @@ std::size_t onBodyBytes(char* data, std::size_t size, std::size_t count, void* u
     }
 }
 
+// libcurl reads the proxy variables itself but leaves these two to the curl tool; a user
+// behind a company proxy that inspects HTTPS names the proxy's authority in them.
+const char* certificateBundle() {
+    for (const char* name : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
+        if (const char* bundle = std::getenv(name); bundle != nullptr && bundle[0] != '\0') {
+            return bundle;
+        }
+    }
+    return nullptr;
+}
+
+constexpr const char* kCookieFileHeading = "# Netscape HTTP Cookie File";
+
+// The cookie engine, once on, stays on through resets. libcurl's own reading of cookie
+// files (CURLOPT_COOKIEFILE) leaks its list of files on each reset, so the file is read
+// here and handed over line by line; the heading alone turns the engine on. Only cookie
+// lines (they hold tabs) are passed: a line that says "ALL" or "RELOAD" is a command.
+// A missing or unreadable file loads nothing: the run starts without cookies.
+void loadCookies(CURL* curl, const std::filesystem::path& file) {
+    curl_easy_setopt(curl, CURLOPT_COOKIELIST, kCookieFileHeading);
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find('\t') != std::string::npos) {
+            curl_easy_setopt(curl, CURLOPT_COOKIELIST, line.c_str());
+        }
+    }
+}
+
+std::string cookieFileText(CURL* curl) {
+    std::string text = std::string(kCookieFileHeading) + "\n";
+    struct curl_slist* cookies = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &cookies);
+    for (const struct curl_slist* line = cookies; line != nullptr; line = line->next) {
+        text.append(line->data).append("\n");
+    }
+    curl_slist_free_all(cookies);
+    return text;
+}
+
 }  // namespace
 
 struct CurlTransport::Handle {
     CURL* curl = curl_easy_init();
+    std::string savedCookies;  // the cookie file's text as last written
     ~Handle() { curl_easy_cleanup(curl); }
 };
 
-CurlTransport::CurlTransport(FetchLimits limits) : limits_(limits) {}
+CurlTransport::CurlTransport(FetchLimits limits, std::filesystem::path cookieFile)
+    : limits_(limits), cookieFile_(std::move(cookieFile)) {}
 
 CurlTransport::~CurlTransport() = default;
 
@@ -44,9 +89,12 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
         if (handle_->curl == nullptr) {
             return Failure{"libcurl could not start"};
         }
+        if (!cookieFile_.empty()) {
+            loadCookies(handle_->curl, cookieFile_);
+        }
     }
     CURL* curl = handle_->curl;
-    // Forgets every option of the last request; its open connections stay in the cache.
+    // Forgets every option of the last request; its open connections and cookies stay.
     curl_easy_reset(curl);
     ResponseReader reader(limits_.maxBodyBytes);
 
@@ -65,6 +113,9 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reader);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBodyBytes);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reader);
+    if (const char* bundle = certificateBundle()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, bundle);
+    }
 
     struct curl_slist* headers = nullptr;
     for (const std::string& header : request.headers) {
@@ -76,6 +127,9 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
 
     const CURLcode code = curl_easy_perform(curl);
     curl_slist_free_all(headers);
+    if (!cookieFile_.empty()) {
+        saveCookies(*handle_);  // a failed request may still have set some
+    }
     if (code != CURLE_OK) {
         return Failure{error[0] != '\0' ? error : curl_easy_strerror(code)};
     }
@@ -90,6 +144,28 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
     }
     reply.body = std::move(*body);
     return reply;
+}
+
+void CurlTransport::saveCookies(Handle& handle) {
+    std::string text = cookieFileText(handle.curl);
+    if (text == handle.savedCookies) {
+        return;
+    }
+    // replaceFile keeps an existing file's permissions; cookies are the user's alone.
+    std::error_code ignored;
+    std::filesystem::permissions(cookieFile_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 ignored);
+    if (Expected<Done> saved = replaceFile(cookieFile_, text); !saved) {
+        cookieSaveFailure_ = Failure{"cannot save the cookies in " + cookieFile_.string() + ": " + saved.reason()};
+        return;
+    }
+    handle.savedCookies = std::move(text);
+    cookieSaveFailure_.reset();
+}
+
+std::optional<Failure> CurlTransport::cookieSaveFailure() const {
+    std::lock_guard lock(mutex_);
+    return cookieSaveFailure_;
 }
 
 }  // namespace quarnel

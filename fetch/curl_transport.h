@@ -3,31 +3,47 @@
 #include "fetch/fetch_limits.h"
 #include "fetch/http_transport.h"
 
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace quarnel {
 
-// A plain GET with libcurl: redirects followed (http and https only), the standard
-// proxy variables honoured, the status code never read. One easy handle serves every
-// call, so connections stay open across the requests of a run and across runs; its
-// options are set afresh for each call, so one request's limits or failure never carry
-// over to the next. Calls may come from any thread; they run one at a time.
+// A plain GET with libcurl: redirects followed (http and https only), the status code
+// never read. Proxies come from https_proxy, http_proxy and no_proxy, as for the curl
+// tool; certificates are always checked, against CURL_CA_BUNDLE or else SSL_CERT_FILE
+// when one is set, or the system's authorities. One easy handle serves every call, so
+// connections stay open across the requests of a run and across runs; its options are
+// set afresh for each call, so one request's limits or failure never carry over to the
+// next. Calls may come from any thread; they run one at a time.
+//
+// With a cookie file, cookies are kept between requests: read from the file when the
+// first request is made, and written back (readable by the user alone) after each
+// request that changed them. Without one, no cookie is ever sent.
 class CurlTransport final : public HttpTransport {
 public:
-    explicit CurlTransport(FetchLimits limits = {});
+    explicit CurlTransport(FetchLimits limits = {}, std::filesystem::path cookieFile = {});
     ~CurlTransport() override;
     CurlTransport(const CurlTransport&) = delete;
     CurlTransport& operator=(const CurlTransport&) = delete;
 
     Expected<HttpReply> fetch(const HttpRequest& request) override;
 
+    // Why the cookies could not be written after the last request; a failed save does
+    // not fail the request. Empty while saving works.
+    std::optional<Failure> cookieSaveFailure() const;
+
 private:
     struct Handle;
 
+    void saveCookies(Handle& handle);
+
     FetchLimits limits_;
-    std::mutex mutex_;
+    std::filesystem::path cookieFile_;
+    mutable std::mutex mutex_;
     std::unique_ptr<Handle> handle_;
+    std::optional<Failure> cookieSaveFailure_;
 };
 
 }  // namespace quarnel

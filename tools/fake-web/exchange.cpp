@@ -2,11 +2,10 @@
 
 #include "tools/fake-web/requested_domain.h"
 #include "tools/fake-web/route_match.h"
+#include "tools/fake-web/tls_identity.h"
 
 #include <poll.h>
-#include <sys/socket.h>
 
-#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -17,34 +16,11 @@ constexpr std::size_t kMaxHeadBytes = 64 * 1024;
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr std::size_t kEndlessLimitBytes = std::size_t{1} << 30;
 
-ssize_t receive(int fd, char* buffer, std::size_t size) {
-    ssize_t received;
-    do {
-        received = ::recv(fd, buffer, size, 0);
-    } while (received < 0 && errno == EINTR);
-    return received;
-}
-
-// MSG_NOSIGNAL: a client hanging up mid-reply must not raise SIGPIPE in the host process.
-bool sendAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (sent < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    return true;
-}
-
 enum class HeadStatus { Complete, TooLarge, Gone };
 
 // received: bytes read from the connection and not yet used; a client may send its next
 // request before the reply to this one.
-HeadStatus readHead(int fd, std::string& received, std::string& head) {
+HeadStatus readHead(Stream& stream, std::string& received, std::string& head) {
     char buffer[4096];
     for (std::size_t searchFrom = 0;;) {
         const auto end = received.find("\r\n\r\n", searchFrom);
@@ -57,11 +33,11 @@ HeadStatus readHead(int fd, std::string& received, std::string& head) {
             return HeadStatus::TooLarge;
         }
         searchFrom = received.size() < 3 ? 0 : received.size() - 3;
-        const ssize_t count = receive(fd, buffer, sizeof buffer);
-        if (count <= 0) {
+        const std::size_t count = stream.receive(buffer, sizeof buffer);
+        if (count == 0) {
             return HeadStatus::Gone;
         }
-        received.append(buffer, static_cast<std::size_t>(count));
+        received.append(buffer, count);
     }
 }
 
@@ -107,8 +83,8 @@ std::string responseHead(int status, std::string_view fields, bool keepOpen = fa
 }
 
 // Returns whether the connection may carry another request.
-bool sendBody(int fd, int status, std::string_view contentType, std::string_view body, bool headOnly, bool keepOpen,
-              std::string_view extraFields = {}) {
+bool sendBody(Stream& stream, int status, std::string_view contentType, std::string_view body, bool headOnly,
+              bool keepOpen, std::string_view extraFields = {}) {
     std::string reply = responseHead(status,
                                      std::string(extraFields) + "Content-Type: " + std::string(contentType) +
                                          "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n",
@@ -116,11 +92,11 @@ bool sendBody(int fd, int status, std::string_view contentType, std::string_view
     if (!headOnly) {
         reply.append(body);
     }
-    return sendAll(fd, reply) && keepOpen;
+    return stream.sendAll(reply) && keepOpen;
 }
 
-bool sendPlain(int fd, int status, std::string_view text) {
-    return sendBody(fd, status, "text/plain", text, false, false);
+bool sendPlain(Stream& stream, int status, std::string_view text) {
+    return sendBody(stream, status, "text/plain", text, false, false);
 }
 
 // Sits on the request for `delay`, cut short when the peer or stop() closes the connection.
@@ -130,87 +106,106 @@ void waitOrHangUp(int fd, std::chrono::milliseconds delay) {
 }
 
 // Holds the connection open without a byte sent, until the peer or stop() closes it.
-void stall(int fd) {
+void stall(Stream& stream) {
     char buffer[4096];
-    while (receive(fd, buffer, sizeof buffer) > 0) {
+    while (stream.receive(buffer, sizeof buffer) > 0) {
     }
 }
 
-void sendEndless(int fd, const Route& route, bool headOnly) {
-    if (!sendAll(fd, responseHead(route.status,
-                                  "Content-Type: " + route.contentType + "\r\nTransfer-Encoding: chunked\r\n")) ||
+void sendEndless(Stream& stream, const Route& route, bool headOnly) {
+    if (!stream.sendAll(
+            responseHead(route.status, "Content-Type: " + route.contentType + "\r\nTransfer-Encoding: chunked\r\n")) ||
         headOnly) {
         return;
     }
     // The stream never ends properly; the bound only keeps a forgotten client from running forever.
     const std::string chunk = "10000\r\n" + std::string(kChunkBytes, 'x') + "\r\n";
-    for (std::size_t sent = 0; sent < kEndlessLimitBytes && sendAll(fd, chunk); sent += kChunkBytes) {
+    for (std::size_t sent = 0; sent < kEndlessLimitBytes && stream.sendAll(chunk); sent += kChunkBytes) {
     }
 }
 
-}  // namespace
+void serveTunnel(Stream& stream, const Service& service);
 
 // Reads one request, reports its head, and replies as the first matching route says.
 // Returns whether the connection may carry another request.
-bool serveExchange(int fd, std::string& received, const std::vector<Route>& routes,
-                   const std::function<void(const RequestHead&)>& record) {
+bool serveExchange(Stream& stream, std::string& received, const Service& service, std::string_view scheme) {
     std::string raw;
-    switch (readHead(fd, received, raw)) {
+    switch (readHead(stream, received, raw)) {
         case HeadStatus::Gone:
             return false;
         case HeadStatus::TooLarge:
-            return sendPlain(fd, 431, "request head too large\n");
+            return sendPlain(stream, 431, "request head too large\n");
         case HeadStatus::Complete:
             break;
     }
     const RequestHead request = parseRequestHead(raw);
     // Reported before replying, so a test facing a dropped or stalled reply can still see what was asked.
-    record(request);
+    service.record(request, scheme);
 
     if (request.method.empty()) {
-        return sendPlain(fd, 400, "bad request line\n");
+        return sendPlain(stream, 400, "bad request line\n");
+    }
+    // Inside a tunnel, CONNECT is refused like any method but GET and HEAD.
+    if (request.method == "CONNECT" && service.tls != nullptr && scheme == "http") {
+        serveTunnel(stream, service);
+        return false;
     }
     const bool headOnly = request.method == "HEAD";
     if (!headOnly && request.method != "GET") {
         // Any request body is left unread, so the connection ends here.
-        return sendBody(fd, 405, "text/plain", "only GET and HEAD\n", false, false, "Allow: GET, HEAD\r\n");
+        return sendBody(stream, 405, "text/plain", "only GET and HEAD\n", false, false, "Allow: GET, HEAD\r\n");
     }
     if (request.host.empty()) {
-        return sendPlain(fd, 400, "no host\n");
+        return sendPlain(stream, 400, "no host\n");
     }
     const bool keepOpen = !request.wantsClose;
-    const Route* route = findRoute(routes, request.host, request.target);
+    const Route* route = findRoute(service.routes, request.host, request.target);
     if (route == nullptr) {
-        return sendBody(fd, 404, "text/plain", "no route\n", headOnly, keepOpen);
+        return sendBody(stream, 404, "text/plain", "no route\n", headOnly, keepOpen);
     }
     if (route->delay.count() > 0) {
-        waitOrHangUp(fd, route->delay);
+        waitOrHangUp(stream.fd(), route->delay);
     }
     switch (route->reply) {
         case Reply::Body:
-            return sendBody(fd, route->status, route->contentType, fillDomainPlaceholder(route->body, request.target),
-                            headOnly, keepOpen);
+            return sendBody(stream, route->status, route->contentType,
+                            fillDomainPlaceholder(route->body, request.target), headOnly, keepOpen,
+                            route->setCookie.empty() ? "" : "Set-Cookie: " + route->setCookie + "\r\n");
         case Reply::Drop:
             return false;
         case Reply::Stall:
-            stall(fd);
+            stall(stream);
             return false;
         case Reply::Redirect:
-            return sendBody(fd, route->status, route->contentType, "", headOnly, keepOpen,
+            return sendBody(stream, route->status, route->contentType, "", headOnly, keepOpen,
                             "Location: " + route->location + "\r\n");
         case Reply::EndlessChunked:
-            sendEndless(fd, *route, headOnly);
+            sendEndless(stream, *route, headOnly);
             return false;
         case Reply::Raw:
-            sendAll(fd, route->body);
+            stream.sendAll(route->body);
             return false;
     }
     return false;
 }
 
-void serveConnection(int fd, const std::vector<Route>& routes, const std::function<void(const RequestHead&)>& record) {
+// Whatever host the client asked for, the tunnel ends here: fake-web answers as that host.
+void serveTunnel(Stream& stream, const Service& service) {
+    if (!stream.sendAll("HTTP/1.1 200 Connection established\r\n\r\n")) {
+        return;
+    }
+    const std::unique_ptr<Stream> secured = service.tls->handshake(stream.fd());
     std::string received;
-    while (serveExchange(fd, received, routes, record)) {
+    while (secured && serveExchange(*secured, received, service, "https")) {
+    }
+}
+
+}  // namespace
+
+void serveConnection(int fd, const Service& service) {
+    Stream stream(fd);
+    std::string received;
+    while (serveExchange(stream, received, service, "http")) {
     }
 }
 

@@ -27,11 +27,13 @@ struct Route {
     std::string location{};  // Redirect: value of the Location header
     std::string contentType = "text/html; charset=gb2312";
     std::chrono::milliseconds delay{0};  // how long a slow service thinks before it answers
+    std::string setCookie{};             // Body: the value of a Set-Cookie header sent with it; none when empty
 };
 
-// Loopback HTTP/1.1 server that also answers absolute-form (proxy) requests,
-// so clients can be pointed at it with http_proxy and keep their real URLs.
-// Connections are kept alive (HTTP/1.1), each served on its own thread.
+// Loopback HTTP/1.1 server that also answers absolute-form (proxy) requests, so clients
+// can be pointed at it with http_proxy and keep their real URLs; given a certificate, it
+// answers CONNECT too, for https_proxy. Connections are kept alive (HTTP/1.1), each
+// served on its own thread.
 class Server {
 public:
     using RequestLineHandler = std::function<void(const std::string& requestLine)>;
@@ -45,13 +47,23 @@ public:
     // one call at a time. Set it before start().
     void onRequestLine(RequestLineHandler handler);
 
+    // Makes CONNECT open a tunnel in which fake-web does the TLS handshake itself, showing
+    // this certificate (PEM, the leaf first, naming every host clients will ask for) and
+    // key, then serves the requests inside like any other. Set it before start(). Throws
+    // std::runtime_error when the files cannot be used.
+    void serveTls(const std::filesystem::path& certificateChain, const std::filesystem::path& privateKey);
+
     // Binds 127.0.0.1 only; port 0 picks a free one. Throws std::runtime_error on failure.
     void start(std::uint16_t port = 0);
     std::uint16_t port() const;
     std::string proxyUrl() const;  // "http://127.0.0.1:PORT"
 
-    // "http://" + host + target for each request whose URL could be told, in arrival order.
+    // "http://" or "https://" (inside a tunnel), host and target of each request whose URL
+    // could be told, in arrival order.
     std::vector<std::string> requestLog() const;
+
+    // The Cookie field of each request in requestLog(), in the same order; empty for none.
+    std::vector<std::string> cookieLog() const;
 
     // How many connections clients have opened since start().
     std::size_t acceptedConnections() const;

@@ -15,16 +15,19 @@ struct Options {
     std::filesystem::path routes;
     std::uint16_t port = 0;
     std::filesystem::path log;
+    std::filesystem::path tlsCertificate;
+    std::filesystem::path tlsKey;
 };
 
-constexpr std::string_view kUsage = "usage: fake-web --routes FILE [--port N] [--log FILE]\n";
+constexpr std::string_view kUsage =
+    "usage: fake-web --routes FILE [--port N] [--log FILE] [--tls-cert FILE --tls-key FILE]\n";
 
 // Throws std::invalid_argument on a usage error.
 Options parseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; i += 2) {
         const std::string_view flag = argv[i];
-        if (flag != "--routes" && flag != "--log" && flag != "--port") {
+        if (flag != "--routes" && flag != "--log" && flag != "--port" && flag != "--tls-cert" && flag != "--tls-key") {
             throw std::invalid_argument("unknown option '" + std::string(flag) + "'");
         }
         if (i + 1 == argc) {
@@ -35,6 +38,10 @@ Options parseOptions(int argc, char** argv) {
             options.routes = value;
         } else if (flag == "--log") {
             options.log = value;
+        } else if (flag == "--tls-cert") {
+            options.tlsCertificate = value;
+        } else if (flag == "--tls-key") {
+            options.tlsKey = value;
         } else {
             const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), options.port);
             if (error != std::errc{} || end != value.data() + value.size()) {
@@ -44,6 +51,9 @@ Options parseOptions(int argc, char** argv) {
     }
     if (options.routes.empty()) {
         throw std::invalid_argument("--routes is required");
+    }
+    if (options.tlsCertificate.empty() != options.tlsKey.empty()) {
+        throw std::invalid_argument("--tls-cert and --tls-key go together");
     }
     return options;
 }
@@ -79,6 +89,9 @@ int main(int argc, char** argv) {
     try {
         fakeweb::Server server(fakeweb::loadRoutes(options.routes));
         server.onRequestLine([&log](const std::string& requestLine) { log << requestLine << std::endl; });
+        if (!options.tlsCertificate.empty()) {
+            server.serveTls(options.tlsCertificate, options.tlsKey);
+        }
         server.start(options.port);
         std::cout << "listening on 127.0.0.1:" << server.port() << std::endl;
         int signal = 0;

@@ -70,6 +70,7 @@ RequestHead parseRequestHead(std::string_view head) {
     request.method = line.substr(0, firstSpace);
     std::string_view target = line.substr(firstSpace + 1, lastSpace - firstSpace - 1);
     const std::string_view fields = lineEnd == std::string_view::npos ? "" : head.substr(lineEnd + 2);
+    request.cookie = fieldValue(fields, "cookie:");
     const std::string_view connection = fieldValue(fields, "connection:");
     request.wantsClose = containsNoCase(connection, "close") ||
                          (line.ends_with(" HTTP/1.0") && !containsNoCase(connection, "keep-alive"));

@@ -10,6 +10,7 @@ struct RequestHead {
     std::string method;  // empty when the request line is malformed
     std::string host;    // without port; empty when no host could be told
     std::string target;  // path plus optional query, always starting with '/'
+    std::string cookie;  // the Cookie field's value; empty without one
     bool wantsClose =
         true;  // no further request on this connection: "Connection: close", or HTTP/1.0 without keep-alive
 };

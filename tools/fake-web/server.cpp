@@ -1,9 +1,11 @@
 #include "tools/fake-web/fake_web_server.h"
 
 #include "tools/fake-web/exchange.h"
+#include "tools/fake-web/tls_identity.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -30,6 +32,7 @@ struct Connection {
 struct Server::State {
     std::vector<Route> routes;
     RequestLineHandler onRequestLine;
+    std::unique_ptr<TlsIdentity> tls;
     int listenFd = -1;
     std::uint16_t port = 0;
     std::atomic<bool> stopping = false;
@@ -42,10 +45,11 @@ struct Server::State {
 
     mutable std::mutex logMutex;
     std::vector<std::string> log;
+    std::vector<std::string> cookies;
 
     void acceptLoop();
     void serve(std::list<Connection>::iterator connection);
-    void record(const RequestHead& request);
+    void record(const RequestHead& request, std::string_view scheme);
 };
 
 void Server::State::acceptLoop() {
@@ -88,20 +92,29 @@ void Server::State::acceptLoop() {
 }
 
 void Server::State::serve(std::list<Connection>::iterator connection) {
-    serveConnection(connection->fd, routes, [this](const RequestHead& request) { record(request); });
+    // OpenSSL writes without MSG_NOSIGNAL: a client hanging up mid-reply must not raise
+    // SIGPIPE in the host process. Blocked here, it stays with this thread and ends with it.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    serveConnection(
+        connection->fd,
+        {routes, [this](const RequestHead& request, std::string_view scheme) { record(request, scheme); }, tls.get()});
     std::lock_guard lock(connectionsMutex);
     ::close(connection->fd);
     connection->fd = -1;
     connection->finished = true;
 }
 
-void Server::State::record(const RequestHead& request) {
+void Server::State::record(const RequestHead& request, std::string_view scheme) {
     std::lock_guard lock(logMutex);
     if (onRequestLine) {
         onRequestLine(request.line);
     }
     if (!request.host.empty()) {
-        log.push_back("http://" + request.host + request.target);
+        log.push_back(std::string(scheme) + "://" + request.host + request.target);
+        cookies.push_back(request.cookie);
     }
 }
 
@@ -115,6 +128,10 @@ Server::~Server() {
 
 void Server::onRequestLine(RequestLineHandler handler) {
     state_->onRequestLine = std::move(handler);
+}
+
+void Server::serveTls(const std::filesystem::path& certificateChain, const std::filesystem::path& privateKey) {
+    state_->tls = std::make_unique<TlsIdentity>(certificateChain, privateKey);
 }
 
 void Server::start(std::uint16_t port) {
@@ -165,6 +182,11 @@ std::string Server::proxyUrl() const {
 std::vector<std::string> Server::requestLog() const {
     std::lock_guard lock(state_->logMutex);
     return state_->log;
+}
+
+std::vector<std::string> Server::cookieLog() const {
+    std::lock_guard lock(state_->logMutex);
+    return state_->cookies;
 }
 
 std::size_t Server::acceptedConnections() const {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tests/support/child_process.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quarnel::testing {
+
+// A certificate authority made for one test run, and a server certificate it signed.
+struct TestAuthority {
+    std::filesystem::path certificate;  // what clients trust: CURL_CA_BUNDLE, SSL_CERT_FILE
+    std::filesystem::path serverCertificate;
+    std::filesystem::path serverKey;  // these two for fakeweb::Server::serveTls
+};
+
+// Made in `folder` by tools/make-test-ca.sh, the server certificate naming every host of
+// `hostNames`; throws std::runtime_error with openssl's words when that fails.
+inline TestAuthority makeTestAuthority(const std::filesystem::path& folder, const std::vector<std::string>& hostNames) {
+    std::vector<std::string> arguments{QUARNEL_MAKE_TEST_CA, folder.string()};
+    arguments.insert(arguments.end(), hostNames.begin(), hostNames.end());
+    if (const ProcessResult made = runProcess("/bin/bash", arguments, {}); made.exitCode != 0) {
+        throw std::runtime_error("make-test-ca.sh failed: " + made.err);
+    }
+    return {folder / "ca.pem", folder / "server.pem", folder / "server.key"};
+}
+
+}  // namespace quarnel::testing
