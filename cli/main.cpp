@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
         .profileFolder = rules::userProfileFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
         .profile = "classic",
         .key = serviceKey(std::getenv("QUARNEL_OPR_KEY"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
+        .cookieFile = cookieFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")),
         .command = {},
     };
     return cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), invocation);

@@ -26,7 +26,7 @@ struct QueryOptions {
 class QueryBatch {
 public:
     QueryBatch(const QueryOptions& options, Invocation& invocation, const rules::Profile& profile)
-        : options_(options), invocation_(invocation), runner_(invocation.clock, profile, invocation.key) {
+        : options_(options), invocation_(invocation), runner_(invocation.clock, profile, invocation.key, invocation.cookieFile) {
         if (!options.noHistory) {
             history_ = std::make_unique<history::SqliteHistory>(invocation.historyFile);
         }

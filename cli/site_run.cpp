@@ -4,12 +4,26 @@
 #include "query/query_run.h"
 #include "shell/memory_control_model.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace quarnel::cli {
 
-SiteRunner::SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key)
-    : clock_(clock), profile_(profile), key_(std::move(key)), fetcher_(transport_, messages_) {}
+namespace {
+
+bool wantsCookies(const rules::Profile& profile) {
+    return std::any_of(profile.pages.begin(), profile.pages.end(), [](const auto& page) { return page.second.cookies; });
+}
+
+}  // namespace
+
+SiteRunner::SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key,
+                       const std::filesystem::path& cookieFile)
+    : clock_(clock),
+      profile_(profile),
+      key_(std::move(key)),
+      transport_(FetchLimits{}, wantsCookies(profile) ? cookieFile : std::filesystem::path()),
+      fetcher_(transport_, messages_) {}
 
 RunRecord SiteRunner::query(const std::string& domain) {
     MemoryControlModel controls;

@@ -19,7 +19,9 @@ namespace quarnel::cli {
 // one profile; each blocked answer is told on standard error.
 class SiteRunner final : public watch::SiteQuery {
 public:
-    SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key);
+    // Cookies are kept in `cookieFile` when the profile asks for them.
+    SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key,
+               const std::filesystem::path& cookieFile);
 
     RunRecord query(const std::string& domain) override;
     // How the last run went, request by request and cut by cut.

@@ -55,7 +55,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     if (!profile) {
         return kExitUsage;
     }
-    SiteRunner site(invocation.clock, profile->profile, invocation.key);
+    SiteRunner site(invocation.clock, profile->profile, invocation.key, invocation.cookieFile);
     history::SqliteHistory history(invocation.historyFile);
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =

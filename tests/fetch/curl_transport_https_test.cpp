@@ -81,7 +81,7 @@ TEST_F(CurlTransportHttpsTest, PagesArriveOnlyFromACertificateThatChainsToTheNam
             EXPECT_NE(reply.reason().find("certificate"), std::string::npos) << reply.reason();
         }
         testing::RecordingMessageBox messages;
-        HttpPageFetcher(transport, messages).getHTTPPage(kSearchUrl);
+        HttpPageFetcher(transport, messages).getHTTPPage(std::string(kSearchUrl));
         EXPECT_EQ(messages.shown.size(), arrives ? 0u : 1u);
     }
 }
