@@ -24,6 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME quarnel-cli)
+# The watch pass shows its changes through notify-send; without it they stay in the journal.
+set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS libnotify-bin)
 set(CPACK_DEBIAN_CLI_DESCRIPTION [[
 see from the command line how web sites stand in the Baidu search
 For each domain, quarnel-cli asks the Baidu web search how many pages of the
