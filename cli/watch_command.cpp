@@ -60,6 +60,10 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =
         watch::WatchPass(site, history, history, notifier, invocation.out, invocation.err).run(*domains);
+    if (notifier.anySendFailed()) {
+        // The changes are printed all the same; the pass's exit status does not change.
+        invocation.err << "quarnel-cli watch: notify-send failed; the changes were not shown on the desktop\n";
+    }
     if (!outcome.everyRunRecorded) {
         return kExitHistoryFailed;
     }

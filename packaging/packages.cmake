@@ -22,8 +22,13 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# No maintainer scripts: refused unless configured for /usr (see the file).
+set(CPACK_QUARNEL_CONFIGURED_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/deb-needs-usr-prefix.cmake)
 
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME quarnel-cli)
+# The watch pass shows its changes through notify-send; without it they stay in the journal.
+set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS libnotify-bin)
 set(CPACK_DEBIAN_CLI_DESCRIPTION [[
 see from the command line how web sites stand in the Baidu search
 For each domain, quarnel-cli asks the Baidu web search how many pages of the

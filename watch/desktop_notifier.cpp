@@ -1,7 +1,9 @@
 #include "watch/desktop_notifier.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -24,6 +26,30 @@ bool hasDesktopSession(char** environment) {
     return false;
 }
 
+// Starts the program with its output going nowhere and waits for it; true when it
+// exited with status 0. notify-send complains on standard error when no notification
+// service answers, and under the timer that would reach the journal once per domain.
+bool runQuietly(char** argv, char** environment) {
+    posix_spawn_file_actions_t quiet;
+    if (::posix_spawn_file_actions_init(&quiet) != 0) {
+        return false;
+    }
+    pid_t child = 0;
+    const bool started = ::posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) == 0 &&
+                         ::posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0) == 0 &&
+                         ::posix_spawnp(&child, argv[0], &quiet, nullptr, argv, environment) == 0;
+    ::posix_spawn_file_actions_destroy(&quiet);
+    if (!started) {
+        return false;
+    }
+    // notify-send returns once the service took the notification, or gave up on it.
+    int status = 0;
+    pid_t waited = 0;
+    while ((waited = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+    return waited == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 DesktopNotifier::DesktopNotifier(char** environment)
@@ -42,13 +68,8 @@ void DesktopNotifier::notify(const std::string& summary, const std::string& body
     std::string bodyArgument = body;
     std::array<char*, 6> argv = {program.data(),         appName.data(),      endOfOptions.data(),
                                  summaryArgument.data(), bodyArgument.data(), nullptr};
-    pid_t child = 0;
-    if (::posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv.data(), environment_) != 0) {
-        return;
-    }
-    // notify-send returns once the service took the notification, or gave up on it.
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    if (!runQuietly(argv.data(), environment_)) {
+        anySendFailed_ = true;
     }
 }
 

@@ -5,7 +5,7 @@
 namespace quarnel::watch {
 
 // Desktop notifications through the notify-send program, when a desktop session is
-// there to show them. A missing program or notification service is not an error.
+// there to show them. Without a desktop session nothing is sent and nothing is wrong.
 class DesktopNotifier final : public Notifier {
 public:
     // `environment` as environ gives it: the child inherits it, and a session bus or
@@ -14,9 +14,14 @@ public:
 
     void notify(const std::string& summary, const std::string& body) noexcept override;
 
+    // Whether a desktop session was there and notify-send could not be started or
+    // failed, at least once: the watch command tells the user once per pass.
+    bool anySendFailed() const { return anySendFailed_; }
+
 private:
     char** environment_;
     bool desktopSession_;
+    bool anySendFailed_ = false;
 };
 
 }  // namespace quarnel::watch

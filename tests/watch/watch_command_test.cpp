@@ -33,12 +33,13 @@ void write(const std::filesystem::path& path, const std::string& text) { std::of
 class WatchCommandTest : public ::testing::Test {
 protected:
     WatchCommandTest()
+        // example.com and example.net are served the same pages.
         : server_({
-              page("/s?wd=site%3Aexample.com&lm=1", testing::countPage("12")),
-              page("/s?wd=site%3Aexample.com&lm=7", testing::countPage("345")),
-              page("/s?wd=site%3Aexample.com&lm=30", testing::countPage("6,789")),
-              page("/s?wd=site%3Aexample.com", testing::searchPage("10,000", "example.com", "2026-12-5")),
-              page("/querypr.asp?url=example.com",
+              page("/s?wd=site%3Aexample.*&lm=1", testing::countPage("12")),
+              page("/s?wd=site%3Aexample.*&lm=7", testing::countPage("345")),
+              page("/s?wd=site%3Aexample.*&lm=30", testing::countPage("6,789")),
+              page("/s?wd=site%3Aexample.*", testing::searchPage("10,000", "example.com", "2026-12-5")),
+              page("/querypr.asp?url=example.*",
                    testing::pageRankPage("3", "可能被劫持", testing::hijackLink("example.com", "thief.cn"))),
               Route{"*", "*down.cn*", Reply::Drop},
           }),
@@ -107,6 +108,23 @@ TEST_F(WatchCommandTest, ChangesSinceTheLastCompleteRunArePrintedNotifiedAndFail
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_EQ(second.out, "");
     EXPECT_EQ(runsOf("down.cn").size(), 2u);
+}
+
+TEST_F(WatchCommandTest, FailingNotificationsAreToldInOneLineOfOurOwn) {
+    write(folder_ / "notify-send", "#!/bin/sh\necho 'GDBus.Error: ServiceUnknown' >&2\nexit 1\n");
+    for (const char* domain : {"example.com", "example.net"}) {
+        RunRecord earlier;
+        earlier.domain = domain;
+        earlier.results.day = "120";
+        history::SqliteHistory(db_).record(earlier);
+    }
+    write(list_, "example.com\nexample.net\n");
+
+    const auto result = watch({});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("example.net 今日收录 120 → 12"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "quarnel-cli watch: notify-send failed; the changes were not shown on the desktop\n");
 }
 
 TEST_F(WatchCommandTest, BadListsAreToldAndEveryGoodLineIsStillWatched) {
