@@ -1,5 +1,6 @@
 // The yardstick for the window's first paint: an empty Qt Widgets window of the same
-// size, in a program that links nothing else. Prints when it first painted.
+// size, in a program that links nothing else. Prints when it first painted and how many
+// native windows it had.
 #include "bench/window_first_paint_probe.h"
 #include "shell/window/form1_layout.h"
 
@@ -18,6 +19,6 @@ int main(int argc, char** argv) {
     while (firstPaint.at == 0) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    std::printf("%lld 0\n", firstPaint.at);
+    std::printf("%lld %d 0\n", firstPaint.at, firstPaint.nativeWindows);
     return 0;
 }

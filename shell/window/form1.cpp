@@ -95,6 +95,7 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
     setFont(songFont(9));
     setFixedSize(kForm1ClientSize);
     timer1_.setObjectName(QStringLiteral("Timer1"));
+    prepareForPanels(*this);
     createControls();
     placeControls();
     command1_->setFocus();

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QWidget>
 
 namespace quarnel {
@@ -23,6 +25,24 @@ QWidget* WebPanelLibrary::createPanel(QWidget* parent) {
     using CreatePanel = QWidget* (*)(QWidget*);
     const auto create = reinterpret_cast<CreatePanel>(library_.resolve("quarnelCreateWebPanel"));
     return create != nullptr ? create(parent) : nullptr;
+}
+
+void prepareForPanels(QWidget& window) {
+    // Qt settles a window's surface (raster or OpenGL) when it creates the native window,
+    // from the widgets in it then. A web panel draws through OpenGL: added to a window
+    // already shown, it has Qt destroy that window and show a new one, a flash that also
+    // loses the clicks and keys sent meanwhile. A hidden OpenGL widget, there before the
+    // first show, has the window made with an OpenGL surface from the start; it is never
+    // shown, so it makes no context of its own. The price: the window's frames, the first
+    // too, reach the screen through OpenGL. (Giving the window an OpenGL surface alone, and
+    // drawing it as before, crashes Qt 6.4 once a panel draws.)
+    const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    if (shared == nullptr || !shared->isValid()) {
+        return;
+    }
+    auto* surface = new QOpenGLWidget(&window);
+    surface->setObjectName(QStringLiteral("OpenGLSurface"));
+    surface->hide();
 }
 
 bool isWebPanel(const QWidget* widget) {

@@ -28,6 +28,11 @@ private:
     QLibrary library_;
 };
 
+// Gives `window`, not yet shown, the kind of native surface web panels draw into, so that
+// adding them later keeps its native window rather than replacing it. Does nothing where
+// the application cannot make OpenGL contexts to share, as no panel is made there.
+void prepareForPanels(QWidget& window);
+
 bool isWebPanel(const QWidget* widget);
 void navigatePanel(QWidget* panel, const std::string& url);
 void fillPanelUrlField(QWidget* panel, const QString& text);

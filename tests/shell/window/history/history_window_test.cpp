@@ -1,6 +1,6 @@
 // The main window's history: runs recorded into a real database as they end, the
-// history window opened from the right button showing them, and a record that fails
-// leaving the window as the run left it.
+// history window opened from the right button showing them, a record that fails
+// leaving the window as the run left it, the CSV export and the copied results.
 
 #include "history/sqlite_history.h"
 #include "panels/url_opener.h"
@@ -15,8 +15,11 @@
 #include <QtTest>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QChartView>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -77,6 +80,13 @@ struct Window {
         return captions;
     }
     QWidget* historyWindow() const { return form.findChild<QWidget*>("HistoryWindow"); }
+    // One of the commands of the right button, as its menu entry would.
+    void run(const QString& command) {
+        const QList<QAction*> actions = form.actions();
+        const auto action = std::find_if(actions.begin(), actions.end(), [&](auto* a) { return a->text() == command; });
+        QVERIFY(action != actions.end());
+        (*action)->trigger();
+    }
 };
 
 }  // namespace
@@ -86,6 +96,7 @@ class HistoryWindowTest : public QObject {
 
     QTimer dialogWatch_;
     QStringList dialogs_;
+    QString savePath_;  // what the save dialog is answered with
 
 private slots:
     void initTestCase() {
@@ -94,6 +105,9 @@ private slots:
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 dialogs_ << box->text();
                 box->button(QMessageBox::Ok)->click();
+            } else if (auto* save = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                save->selectFile(savePath_);
+                static_cast<QDialog*>(save)->accept();  // as its save button would
             }
         });
         dialogWatch_.start(20);
@@ -164,6 +178,56 @@ private slots:
         QVERIFY(history != nullptr && history->isVisible());
         QVERIFY(history->findChild<QLabel*>("recordingProblem")->text().contains("磁盘已满"));
         QVERIFY(history->findChild<QLabel*>("notice")->text().startsWith("还没有查询记录"));
+    }
+
+    void exportWritesEveryRunAsChineseSpreadsheetsReadIt() {
+        qputenv("TZ", "CST-8");  // this machine's clock eight hours ahead of UTC
+        ::tzset();
+        Window window;
+        history::RunRecord run;
+        run.startedAt = std::chrono::sys_days{std::chrono::year(2026) / 12 / 6} + 23h + 14min + 2s;
+        run.duration = 1500ms;
+        run.domain = "a\"b,c\nd";
+        run.fetchFailures = 1;
+        run.results.day = "约1,234";
+        window.store.record(run);
+        savePath_ = window.folder.filePath("导出.csv");
+
+        window.run("导出 CSV…");
+
+        QFile file(savePath_);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF"
+                                            "started,duration_ms,domain,origin,fetch_failures,day,week,month,all,"
+                                            "snapshot,homepage,pagerank,hijack,day_number,week_number,month_number,"
+                                            "all_number,pagerank_number\r\n"
+                                            "2026-12-07T07:14:02+08:00,1500,\"a\"\"b,c\nd\",cli,1,\"约1,234\",,,,,,,,"
+                                            "1234,,,,\r\n"));
+        QCOMPARE(dialogs_, QStringList());
+    }
+
+    void copiedResultsAreTheCommandLinesTextBlock() {
+        Window window;
+        const std::pair<ResultLabel, const char*> captions[] = {
+            {ResultLabel::Label4, "12"},      {ResultLabel::Label5, "345"},        {ResultLabel::Label12, kQuerying},
+            {ResultLabel::Label13, "10,000"}, {ResultLabel::Label11, "2026-12-5"}, {ResultLabel::Label9, "首页第一"},
+            {ResultLabel::Label1, "3"},       {ResultLabel::Label2, "pr真实"}};
+        for (const auto& [label, caption] : captions) {
+            window.form.setCaption(label, caption);
+        }
+
+        window.run("复制结果");
+
+        QCOMPARE(QApplication::clipboard()->text(), QString("http://example.com\n"
+                                                            "  今日收录：12\n"
+                                                            "  一星期收录：345\n"
+                                                            "  一月收录：查询中.\n"
+                                                            "  所有日收录：10,000\n"
+                                                            "  百度快照：2026-12-5\n"
+                                                            "  site:首页：首页第一\n"
+                                                            "  网站PR：3\n"
+                                                            "  PR是否劫持：pr真实\n"
+                                                            "\n"));
     }
 };
 

@@ -1,0 +1,149 @@
+// The window on a real X server, as a desktop shows it: the native window that first
+// paints is the one that stays once the web panels are in, and a click sent just after
+// the first paint reaches the window.
+
+#include "panels/url_opener.h"
+#include "shell/last_domain_file.h"
+#include "shell/window/form1.h"
+#include "shell/window/late_curl_transport.h"
+#include "tests/shell/window/xvfb_server.h"
+#include "tests/support/proxied_stand_in.h"
+
+#include <QtTest>
+
+#include <QLineEdit>
+#include <QPlatformSurfaceEvent>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace quarnel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every page the panels ask for comes from here, on loopback.
+testing::ProxiedStandIn standIn{{}};
+
+class NoOpener final : public UrlOpener {
+public:
+    void open(const std::string& /*url*/) override {}
+};
+
+// A left click at `at` on the screen, through the X server as a mouse would send it.
+void clickOnScreen(const QPoint& at) {
+    std::vector<std::string> args = {"xdotool", "mousemove", std::to_string(at.x()), std::to_string(at.y()),
+                                     "click",   "1"};
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (::posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) == 0) {
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
+// Counts the native windows Qt makes for the window it watches, and clicks `target`
+// 50 ms after the window's first paint. The click goes from a thread of its own: by
+// then the window's thread is busy loading the web engine, as it is for a user.
+class ClickAfterFirstPaint final : public QObject {
+public:
+    explicit ClickAfterFirstPaint(QWidget& target) : target_(target) {}
+    ~ClickAfterFirstPaint() override {
+        if (clicker_.joinable()) {
+            clicker_.join();
+        }
+    }
+
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::PlatformSurface &&
+            static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated) {
+            ++nativeWindows;
+        } else if (event->type() == QEvent::Paint && !clicker_.joinable()) {
+            const QPoint at = target_.mapToGlobal(target_.rect().center());
+            clicker_ = std::thread([at] {
+                std::this_thread::sleep_for(50ms);
+                clickOnScreen(at);
+            });
+        }
+        return false;
+    }
+
+    int nativeWindows = 0;
+
+private:
+    QWidget& target_;
+    std::thread clicker_;
+};
+
+}  // namespace
+
+class Form1X11Test : public QObject {
+    Q_OBJECT
+public:
+    explicit Form1X11Test(bool onXvfb) : onXvfb_(onXvfb) {}
+
+private slots:
+    void cleanupTestCase() { standIn.server.stop(); }
+
+    void aClickJustAfterTheFirstPaintReachesTheWindowThatStays() {
+        if (!onXvfb_) {
+            QSKIP("Xvfb is not installed");
+        }
+        LateCurlTransport transport("no-such-library.so");  // the test runs no query
+        QTemporaryDir folder;
+        const LastDomainFile lastDomain(std::filesystem::path(folder.path().toStdString()) / "dz.txt");
+        NoOpener opener;
+        Form1 form(transport, lastDomain, opener);
+        auto* text3 = form.findChild<QLineEdit*>("Text3");
+        const auto* timer1 = form.findChild<QTimer*>("Timer1");
+        ClickAfterFirstPaint watch(*text3);
+        form.installEventFilter(&watch);
+        // A panel first draws once it shows a page: the two that the start-up asks for.
+        std::vector<std::unique_ptr<QSignalSpy>> loads;
+        connect(&form, &Form1::panelsCreated, this, [&] {
+            for (const char* panel : {"WebBrowser1", "WebBrowser2"}) {
+                loads.push_back(
+                    std::make_unique<QSignalSpy>(form.findChild<QWidget*>(panel), SIGNAL(loadFinished(bool))));
+            }
+        });
+
+        form.load();
+        form.show();
+
+        QTRY_VERIFY_WITH_TIMEOUT(loads.size() == 2 && !loads[0]->isEmpty() && !loads[1]->isEmpty(), 60'000);
+        // A click into Text3 starts the fill tick: the click was not lost.
+        QTRY_VERIFY_WITH_TIMEOUT(timer1->isActive(), 10'000);
+        QCOMPARE(watch.nativeWindows, 1);
+    }
+
+private:
+    bool onXvfb_;
+};
+
+}  // namespace quarnel
+
+int main(int argc, char** argv) {
+    const quarnel::testing::XvfbServer xvfb;
+    if (xvfb.running()) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("DISPLAY", QByteArray::fromStdString(xvfb.display()));
+    }
+    // As the program starts: the web panels need it.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    quarnel::Form1X11Test test(xvfb.running());
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "form1_x11_test.moc"
