@@ -176,7 +176,9 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
                        .charset = page.fetched.charset,
                        .why = page.fetched.why,
                        .failure = page.fetched.failure,
-                       .elapsed = page.fetched.elapsed};
+                       .elapsed = page.fetched.elapsed,
+                       .blocked = false,
+                       .title = {}};
     if (!page.fetched.completed) {
         page.unavailable = "the fetch failed: " + page.fetched.failure;
     }
