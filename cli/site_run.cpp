@@ -6,7 +6,8 @@
 
 namespace quarnel::cli {
 
-SiteRunner::SiteRunner(const Clock& clock) : clock_(clock), fetcher_(transport_, messages_) {}
+SiteRunner::SiteRunner(const Clock& clock, std::ostream& err)
+    : clock_(clock), messages_(err), fetcher_(transport_, messages_) {}
 
 RunRecord SiteRunner::query(const std::string& domain) {
     MemoryControlModel controls;

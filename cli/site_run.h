@@ -11,12 +11,12 @@
 namespace quarnel::cli {
 
 // Query runs of single domains on fresh controls, as the window makes them: each
-// failed fetch told on standard error and counted, the results read as the history
+// failed fetch told on `err` and counted, the results read as the history
 // keeps them. Runs share one transport, so its connections are kept between them.
 // A bare query and a watch pass both run their domains through it.
 class SiteRunner final : public watch::SiteQuery {
 public:
-    explicit SiteRunner(const Clock& clock);
+    SiteRunner(const Clock& clock, std::ostream& err);
 
     RunRecord query(const std::string& domain) override;
 

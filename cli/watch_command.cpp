@@ -51,7 +51,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
         return kExitUsage;
     }
 
-    SiteRunner site(invocation.clock);
+    SiteRunner site(invocation.clock, invocation.err);
     history::SqliteHistory history(invocation.historyFile);
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =
