@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include <iostream>
+#include <ostream>
 #include <memory>
 
 namespace quarnel::cli {
@@ -26,13 +26,22 @@ struct QueryOptions {
 class QueryBatch {
 public:
     QueryBatch(const QueryOptions& options, Invocation& invocation, const rules::Profile& profile)
-        : options_(options), invocation_(invocation), runner_(invocation.clock, profile, invocation.key, invocation.cookieFile) {
+        : options_(options),
+          invocation_(invocation),
+          runner_(invocation.clock, invocation.err, profile, invocation.key, invocation.cookieFile) {
         if (!options.noHistory) {
             history_ = std::make_unique<history::SqliteHistory>(invocation.historyFile);
         }
     }
 
-    void query(const std::string& domain) {
+    // `where` names the domain's place for the message when it is empty.
+    void query(const std::string& domain, const std::string& where) {
+        if (domain.empty()) {
+            // Most often an unset variable in a script: querying "" would record a run of nothing.
+            invocation_.err << "quarnel-cli: " << where << " is an empty domain, not queried\n";
+            emptyDomain_ = true;
+            return;
+        }
         const RunRecord run = runner_.query(domain);
         const RunTrace* explain = options_.explain ? &runner_.lastTrace() : nullptr;
         if (options_.json) {
@@ -49,6 +58,9 @@ public:
     int exitStatus() const {
         if (recordFailed_) {
             return kExitHistoryFailed;
+        }
+        if (emptyDomain_) {
+            return kExitUsage;
         }
         return allCompleted_ ? kExitFine : kExitFetchFailed;
     }
@@ -72,6 +84,7 @@ private:
     std::unique_ptr<history::SqliteHistory> history_;
     bool allCompleted_ = true;
     bool recordFailed_ = false;
+    bool emptyDomain_ = false;
 };
 
 int runQueries(const QueryOptions& options, Invocation& invocation) {
@@ -81,15 +94,16 @@ int runQueries(const QueryOptions& options, Invocation& invocation) {
     }
     QueryBatch batch(options, invocation, profile->profile);
     if (options.domains == std::vector<std::string>{"-"}) {
+        std::size_t number = 0;
         for (std::string line; std::getline(invocation.in, line);) {
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();
             }
-            batch.query(line);
+            batch.query(line, "line " + std::to_string(++number) + " of standard input");
         }
     } else {
-        for (const std::string& domain : options.domains) {
-            batch.query(domain);
+        for (std::size_t i = 0; i < options.domains.size(); ++i) {
+            batch.query(options.domains[i], "domain argument " + std::to_string(i + 1));
         }
     }
     return batch.exitStatus();
@@ -111,7 +125,7 @@ void addQueryCommand(CLI::App& app, Invocation& invocation) {
             }
             return;
         }
-        // Read raw: CLI11 would drop an empty domain, which is a domain like any other.
+        // Read raw: CLI11 would drop an empty domain, which the batch tells as a usage error.
         options->domains = domains->results();
         const auto fromStdin = std::count(options->domains.begin(), options->domains.end(), "-");
         if (options->domains.empty() || (fromStdin > 0 && options->domains.size() > 1)) {

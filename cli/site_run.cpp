@@ -5,7 +5,7 @@
 #include "shell/memory_control_model.h"
 
 #include <algorithm>
-#include <iostream>
+#include <ostream>
 
 namespace quarnel::cli {
 
@@ -17,12 +17,14 @@ bool wantsCookies(const rules::Profile& profile) {
 
 }  // namespace
 
-SiteRunner::SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key,
+SiteRunner::SiteRunner(const Clock& clock, std::ostream& err, const rules::Profile& profile, std::string key,
                        const std::filesystem::path& cookieFile)
     : clock_(clock),
+      err_(err),
       profile_(profile),
       key_(std::move(key)),
       transport_(FetchLimits{}, wantsCookies(profile) ? cookieFile : std::filesystem::path()),
+      messages_(err),
       fetcher_(transport_, messages_) {}
 
 RunRecord SiteRunner::query(const std::string& domain) {
@@ -36,7 +38,7 @@ RunRecord SiteRunner::query(const std::string& domain) {
     QueryRun(controls, context, nullptr).run();
     for (const RequestTrace& request : trace_.requests) {
         if (request.blocked) {
-            std::cerr << "blocked: " << request.url << " (" << request.title << ")" << std::endl;
+            err_ << "blocked: " << request.url << " (" << request.title << ")" << std::endl;
         }
     }
     RunRecord run{

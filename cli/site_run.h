@@ -8,19 +8,22 @@
 #include "cli/stderr_message_box.h"
 #include "watch/watch_pass.h"
 
+#include <filesystem>
+#include <ostream>
 #include <string>
 
 namespace quarnel::cli {
 
 // Query runs of single domains on fresh controls, as the window makes them: each
-// failed fetch told on standard error and counted, the results read as the history
+// failed fetch told on `err` and counted, the results read as the history
 // keeps them. Runs share one transport, so its connections are kept between them.
 // A bare query and a watch pass both run their domains through it, with the rules of
-// one profile; each blocked answer is told on standard error.
+// one profile.
 class SiteRunner final : public watch::SiteQuery {
 public:
-    // Cookies are kept in `cookieFile` when the profile asks for them.
-    SiteRunner(const Clock& clock, const rules::Profile& profile, std::string key,
+    // Failed fetches and blocked answers are told on `err`; cookies are kept in
+    // `cookieFile` when the profile asks for them.
+    SiteRunner(const Clock& clock, std::ostream& err, const rules::Profile& profile, std::string key,
                const std::filesystem::path& cookieFile);
 
     RunRecord query(const std::string& domain) override;
@@ -29,6 +32,7 @@ public:
 
 private:
     const Clock& clock_;
+    std::ostream& err_;
     const rules::Profile& profile_;
     std::string key_;
     RunTrace trace_;

@@ -1,12 +1,12 @@
 #include "cli/stderr_message_box.h"
 
-#include <iostream>
+#include <ostream>
 
 namespace quarnel::cli {
 
 void StderrMessageBox::show(std::string_view message, std::string_view url) {
     ++count_;
-    std::cerr << message << ": " << url << std::endl;
+    err_ << message << ": " << url << std::endl;
 }
 
 }  // namespace quarnel::cli

@@ -11,10 +11,15 @@
 namespace quarnel::cli {
 namespace {
 
+// Not a failure of a fetch (1) or of the history (3): the history was read and holds no
+// run of the domain, as for a domain never queried or spelt otherwise.
+constexpr int kExitNothingRecorded = 5;
+
 constexpr const char* kTrendUsage =
     "       quarnel-cli trend DOMAIN\n"
     "For each count and the PageRank: the latest number, its change since the run before\n"
-    "and over 7 and 30 days, and on a terminal a sparkline of the last 30 runs.\n";
+    "and over 7 and 30 days, and on a terminal a sparkline of the last 30 runs; exit status 5\n"
+    "when the domain has no recorded run.\n";
 
 int printTrend(const std::string& domain, Invocation& invocation) {
     std::vector<RunRecord> runs;
@@ -26,7 +31,7 @@ int printTrend(const std::string& domain, Invocation& invocation) {
     }
     if (runs.empty()) {
         invocation.err << "quarnel-cli: no recorded runs of " << domain << '\n';
-        return kExitFetchFailed;
+        return kExitNothingRecorded;
     }
     invocation.out << domain << ": " << runs.size() << " runs, the latest " << history::isoUtc(runs.back().startedAt)
                    << '\n'

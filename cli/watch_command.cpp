@@ -28,7 +28,7 @@ constexpr const char* kWatchUsage =
     "$XDG_CONFIG_HOME/quarnel/watch.txt (~/.config/quarnel/watch.txt).\n"
     "  --watch-file PATH  use another watch list\n"
     "Exit status: 4 when another pass over the same list is still going on; 1 when remove\n"
-    "finds no such domain or the list cannot be saved.\n";
+    "finds no such domain or the list cannot be saved; 2 for an empty domain.\n";
 
 int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     const auto domains = readWatchedDomains(listFile, invocation);
@@ -39,7 +39,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
         invocation.err << "quarnel-cli watch: no domain to watch in " << listFile.string() << "; " << kAddHint << '\n';
         return kExitFine;
     }
-    const watch::RunLock lock(watch::runLockPath(listFile));
+    const watch::RunLock lock(watch::runLockPath(listFile), watch::RunLock::Wait::No);
     if (lock.state() == watch::RunLock::State::Busy) {
         invocation.err << "quarnel-cli watch: busy, another pass over " << listFile.string()
                        << " is still going on\n";
@@ -55,7 +55,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     if (!profile) {
         return kExitUsage;
     }
-    SiteRunner site(invocation.clock, profile->profile, invocation.key, invocation.cookieFile);
+    SiteRunner site(invocation.clock, invocation.err, profile->profile, invocation.key, invocation.cookieFile);
     history::SqliteHistory history(invocation.historyFile);
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =

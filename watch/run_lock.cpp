@@ -8,12 +8,15 @@
 
 namespace quarnel::watch {
 
-RunLock::RunLock(const std::filesystem::path& lockFile) {
+RunLock::RunLock(const std::filesystem::path& lockFile, Wait wait) {
     fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0) {
         return;
     }
-    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+    int locked = 0;
+    while ((locked = ::flock(fd_, wait == Wait::Yes ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (locked == 0) {
         state_ = State::Held;
     } else if (errno == EWOULDBLOCK) {
         state_ = State::Busy;
@@ -29,6 +32,11 @@ RunLock::~RunLock() {
 std::filesystem::path runLockPath(const std::filesystem::path& watchList) {
     std::filesystem::path lockFile = watchList;
     return lockFile += ".lock";
+}
+
+std::filesystem::path editLockPath(const std::filesystem::path& watchList) {
+    std::filesystem::path lockFile = watchList;
+    return lockFile += ".edit.lock";
 }
 
 }  // namespace quarnel::watch

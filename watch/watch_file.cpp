@@ -19,33 +19,34 @@ std::filesystem::path watchListPath(const char* xdgConfigHome, const char* home)
     return configHome.empty() ? configHome : configHome / "quarnel" / "watch.txt";
 }
 
-std::optional<std::string> readWatchFile(const std::filesystem::path& path) {
+Expected<std::optional<std::string>> readWatchFile(const std::filesystem::path& path) {
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {
-        return std::nullopt;
+        return std::optional<std::string>();
     }
     const std::string name = path.string();
     if (error) {
-        throw WatchFileError(name + ": " + error.message());
+        return Failure{name + ": " + error.message()};
     }
     if (!std::filesystem::is_regular_file(status)) {
-        throw WatchFileError(name + ": is not a plain file, so not a list of sites");
+        return Failure{name + ": is not a plain file, so not a list of sites"};
     }
     if (std::filesystem::file_size(path, error) > kLargestList) {
-        throw WatchFileError(name + ": larger than " + std::to_string(kLargestList >> 20) + " MB, not a list of sites");
+        return Failure{name + ": larger than " + std::to_string(kLargestList >> 20) + " MB, not a list of sites"};
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw WatchFileError(name + ": cannot be read");
+        return Failure{name + ": cannot be read"};
     }
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return std::optional(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
-void saveWatchFile(const std::filesystem::path& path, const std::string& text) {
+Expected<Done> saveWatchFile(const std::filesystem::path& path, const std::string& text) {
     if (const Expected<Done> saved = replaceFile(path, text); !saved) {
-        throw WatchFileError(path.string() + ": not saved, " + saved.reason() + "; the list is as it was");
+        return Failure{path.string() + ": not saved, " + saved.reason() + "; the list is as it was"};
     }
+    return Done{};
 }
 
 }  // namespace quarnel::watch

@@ -12,31 +12,40 @@ namespace {
 constexpr std::size_t kLongestDomain = 1000;
 constexpr std::string_view kBlanks = " \t";
 
-// One line of the text, without its LF.
+// Some editors put one in front of UTF-8 text; it is no part of the first domain.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// One line of the text: its text without the line end, and the line end ("\r\n", "\n",
+// or none on a last line). A CR is only part of the line end right before the LF; any
+// other CR stays in the text, where it is a control character like any other.
 struct Line {
     std::string_view text;
-    bool endsWithCrLf = false;
+    std::string_view end;
 };
+
+// The text after any byte-order mark.
+std::string_view withoutByteOrderMark(std::string_view text) {
+    return text.starts_with(kByteOrderMark) ? text.substr(kByteOrderMark.size()) : text;
+}
 
 template <typename Visit>
 void forEachLine(std::string_view text, Visit&& visit) {
+    text = withoutByteOrderMark(text);
     std::size_t number = 1;
     while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        const bool crLf = line.ends_with('\r') && end < text.size();
-        visit(number++, Line{line, crLf}, text.substr(0, std::min(end + 1, text.size())));
-        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::size_t lf = std::min(text.find('\n'), text.size());
+        const bool crLf = lf < text.size() && lf > 0 && text[lf - 1] == '\r';
+        const std::size_t textEnd = crLf ? lf - 1 : lf;
+        const std::size_t lineEnd = std::min(lf + 1, text.size());
+        visit(number++, Line{text.substr(0, textEnd), text.substr(textEnd, lineEnd - textEnd)});
+        text.remove_prefix(lineEnd);
     }
 }
 
-// The domain a line names: its text before any '#', without the blanks around it
-// and without a CR at its end. Empty for blank and comment lines.
+// The domain a line names: its text before any '#', without the blanks around it.
+// Empty for blank and comment lines.
 std::string_view domainOf(std::string_view line) {
     line = line.substr(0, line.find('#'));
-    if (line.ends_with('\r')) {
-        line.remove_suffix(1);
-    }
     const std::size_t first = line.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) {
         return {};
@@ -71,7 +80,7 @@ std::optional<std::string> unfitDomainReason(std::string_view domain) {
 WatchList parseWatchList(std::string_view text) {
     WatchList list;
     std::map<std::string_view, std::size_t> firstLineOf;
-    forEachLine(text, [&](std::size_t number, Line line, std::string_view) {
+    forEachLine(text, [&](std::size_t number, Line line) {
         const std::string_view domain = domainOf(line.text);
         if (domain.empty()) {
             return;
@@ -88,31 +97,30 @@ WatchList parseWatchList(std::string_view text) {
 }
 
 std::optional<std::string> withDomainAdded(std::string_view text, std::string_view domain) {
-    bool crLf = false;
+    std::string_view lineEnd = "\n";
     bool listed = false;
-    forEachLine(text, [&](std::size_t, Line line, std::string_view) {
-        crLf = line.endsWithCrLf;
+    forEachLine(text, [&](std::size_t, Line line) {
+        lineEnd = line.end.empty() ? lineEnd : line.end;
         listed = listed || domainOf(line.text) == domain;
     });
     if (listed) {
         return std::nullopt;
     }
-    const std::string_view lineEnd = crLf ? "\r\n" : "\n";
     std::string added(text);
-    if (!added.empty() && !added.ends_with('\n')) {
+    if (!withoutByteOrderMark(text).empty() && !added.ends_with('\n')) {
         added += lineEnd;
     }
     return added.append(domain).append(lineEnd);
 }
 
 std::optional<std::string> withDomainRemoved(std::string_view text, std::string_view domain) {
-    std::string kept;
+    std::string kept(text.substr(0, text.size() - withoutByteOrderMark(text).size()));
     bool removed = false;
-    forEachLine(text, [&](std::size_t, Line line, std::string_view withEnd) {
-        if (domainOf(line.text) == domain) {
+    forEachLine(text, [&](std::size_t, Line line) {
+        if (!domain.empty() && domainOf(line.text) == domain) {
             removed = true;
         } else {
-            kept += withEnd;
+            kept.append(line.text).append(line.end);
         }
     });
     return removed ? std::optional(kept) : std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/run_record.h"
+#include "tests/support/fixed_clock.h"
 #include "rules/profile_reader.h"
 
 #include <stdexcept>
@@ -19,11 +19,6 @@ inline const rules::Profile& classic() {
     return profile;
 }
 
-// A clock that says what the test tells it.
-class FixedClock final : public Clock {
-public:
-    std::chrono::sys_seconds now() const override { return time; }
-    std::chrono::sys_seconds time = std::chrono::sys_days{std::chrono::December / 7 / 2026};
 };
 
 }  // namespace quarnel::testing
