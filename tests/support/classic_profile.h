@@ -19,6 +19,4 @@ inline const rules::Profile& classic() {
     return profile;
 }
 
-};
-
 }  // namespace quarnel::testing
