@@ -1,13 +1,7 @@
 #include "rules/html_page.h"
 
-#include "fetch/page_decoding.h"
-
 #include <gtest/gtest.h>
-#include <toml++/toml.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -71,83 +65,6 @@ TEST(HtmlPageTest, ParsesSixteenMebibytesAndAnEmptyBody) {
     const HtmlPage empty("");
     EXPECT_EQ(empty.select({.expression = "//p"})->count, 0u);
     EXPECT_EQ(empty.title(), "");
-}
-
-// An XPath rule of the current profile, as written in its file.
-XPathRule currentRule(const toml::table& profile, std::string_view key) {
-    const std::string_view finish = profile[key]["finish"].value_or(std::string_view("text"));
-    return {.expression = profile[key]["xpath"].value_or(std::string()),
-            .finish = finish == "number" ? Finish::Number
-                      : finish == "host" ? Finish::Host
-                      : finish == "date" ? Finish::Date
-                                         : Finish::Text};
-}
-
-TEST(CurrentProfileTest, ReadsEverySavedResultPage) {
-    const std::filesystem::path folder = QUARNEL_REALPAGES_DIR;
-    if (!std::filesystem::is_directory(folder)) {
-        GTEST_SKIP() << "no saved pages at " << folder;
-    }
-    struct Case {
-        const char* file;
-        std::optional<std::string> count;
-        bool blocked;
-        std::optional<std::string> host;
-        std::optional<std::string> snapshot;
-    };
-    const auto none = std::nullopt;
-    const Case cases[] = {
-        {"baidu_2008-06-19_ordinary_gb2312_wayback.html", "21", false, "seinse.net.cn", "2008-4-21"},
-        {"baidu_2013-06-25_tn-baidufir_search-within-results_wayback.html", none, false, none, none},
-        {"baidu_2015-10-14_site-huawei.com_tn-baidulocal.html", "760", false, "xinsheng.huawei.com", "2015-10-9"},
-        {"baidu_2018-03-27_https-to-http-redirect-stub_wayback.html", none, true, none, none},
-        {"baidu_2018-09-18_ordinary_wayback.html", "16", false, "www.yuezi668.com", "没有快照"},
-        {"baidu_2019-10-02_ordinary_wayback.html", "32", false, none, "2014年8月28日"},
-        {"baidu_2020-06-13_captcha-security-check.html", none, true, none, none},
-        {"baidu_2020-08-18_ordinary_count-72900000.html", "72,900,000", false, "www.python.org", "没有快照"},
-        {"baidu_2020-08-20_ordinary_count-2.html", "2", false, "ggzy.jiangxi.gov.cn", "没有快照"},
-        {"baidu_2020-08-27_ordinary_count-0_no-results.html", "0", false, none, none},
-        {"baidu_2020-10-08_ordinary_count-1.html", "1", false, none, none},
-        {"baidu_2021-05-10_ordinary_hello.html", "100,000,000", false, "www.iciba.com", "没有快照"},
-        {"baidu_2022-12-10_ordinary_no-snapshot-link.html", "100,000,000", false, "news.china.com", "没有快照"},
-    };
-    const toml::table profile = toml::parse_file(QUARNEL_PROFILES_DIR "/current.toml");
-    const XPathRule countRule = currentRule(profile, "all_time_count"),
-                    blockRule = currentRule(profile, "first_result"), hostRule = currentRule(profile, "link_host"),
-                    snapshotRule = currentRule(profile, "snapshot");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        std::ifstream file(folder / c.file, std::ios::binary);
-        const bool gb2312 = std::string_view(c.file).find("gb2312") != std::string_view::npos;
-        const DecodedPage decoded = decodePage({.status = 200,
-                                                .contentType = gb2312 ? "text/html; charset=gb2312" : "text/html",
-                                                .body = {std::istreambuf_iterator<char>(file), {}}},
-                                               "", "");
-        const HtmlPage page(decoded.text);
-
-        bool blocked = false;
-        for (const toml::node& rule : *profile["blocked"].as_array()) {
-            blocked = blocked ||
-                      decoded.text.find(rule.as_table()->get_as<std::string>("contains")->get()) != std::string::npos;
-        }
-        const auto block = page.select(blockRule);
-        ASSERT_TRUE(block.ok()) << block.reason();
-        std::optional<std::string> host, snapshot;
-        if (block->count > 0) {
-            const HtmlPage blockPage(block->outerHtml);
-            host = blockPage.select(hostRule)->value;
-            snapshot = blockPage.select(snapshotRule)->value.value_or(profile["snapshot"]["otherwise"].value_or(""));
-        }
-        const std::optional<std::string> count = page.select(countRule)->value;
-        EXPECT_EQ(count, c.count);
-        EXPECT_EQ(blocked, c.blocked);
-        EXPECT_EQ(host, c.host);
-        EXPECT_EQ(snapshot, c.snapshot);
-        for (const auto& value : {count, host, snapshot, block->value}) {
-            EXPECT_EQ(value.value_or("").find('<'), std::string::npos) << *value;
-            EXPECT_EQ(value.value_or("").find("\uFFFD"), std::string::npos) << *value;
-        }
-    }
 }
 
 }  // namespace
