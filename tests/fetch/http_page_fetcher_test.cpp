@@ -37,6 +37,7 @@ std::uint16_t closedPort() {
 class HttpPageFetcherTest : public ::testing::Test {
 protected:
     static constexpr const char* kHost = "svc.quarnel.example";
+    static constexpr std::size_t kBodyLimit = 1024;
 
     static void SetUpTestSuite() {
         server_ = new fakeweb::Server({
@@ -52,9 +53,13 @@ protected:
             Route{kHost, "/to-ftp", Reply::Redirect, 302, "", "ftp://127.0.0.1/file"},
             Route{kHost, "/cut-after-status", Reply::Raw, 200, "HTTP/1.1 200 OK\r\n"},
             Route{kHost, "/cut-mid-header", Reply::Raw, 200, "HTTP/1.1 200 OK\r\nContent-Type: text/ht"},
+            Route{kHost, "/moved-then-cut", Reply::Redirect, 302, "", "/cut-mid-header"},
+            Route{kHost, "/bare-lf", Reply::Raw, 200, "HTTP/1.1 200 OK\nContent-Length: 4\n\nabcd"},
             Route{kHost, "/bad-length", Reply::Raw, 200, "HTTP/1.1 200 OK\r\nContent-Length: 4x\r\n\r\nabcd"},
             Route{kHost, "/huge-length", Reply::Raw, 200,
                   "HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999999999999999\r\n\r\nabcd"},
+            Route{kHost, "/at-limit", Reply::Body, 200, std::string(kBodyLimit, 'x')},
+            Route{kHost, "/over-limit", Reply::Body, 200, std::string(kBodyLimit + 1, 'x')},
             Route{kHost, "/oversized", Reply::Body, 200, std::string(4096, 'x')},
             Route{kHost, "/oversized-chunked", Reply::Raw, 200,
                   "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000\r\n" + std::string(4096, 'x') +
@@ -86,7 +91,9 @@ TEST_F(HttpPageFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
         std::string path;
         std::string expected;
     };
-    CurlTransport transport;
+    FetchLimits limits;
+    limits.maxBodyBytes = kBodyLimit;
+    CurlTransport transport(limits);
     HttpPageFetcher fetcher(transport, messages);
     for (const Case& c : {
              Case{"/good", "<p>百度一下，找到相关网页1篇</p>"},
@@ -94,6 +101,8 @@ TEST_F(HttpPageFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
              Case{"/empty", ""},
              Case{"/bad-byte", "中\uFFFD\x7F文"},
              Case{"/moved", "<p>百度一下，找到相关网页1篇</p>"},
+             Case{"/bare-lf", "abcd"},
+             Case{"/at-limit", std::string(kBodyLimit, 'x')},
          }) {
         EXPECT_EQ(fetcher.getHTTPPage(url(c.path)), c.expected) << c.path;
     }
@@ -121,7 +130,7 @@ private:
 TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyText) {
     FetchLimits limits;
     limits.totalTimeout = std::chrono::milliseconds(1500);
-    limits.maxBodyBytes = 1024;
+    limits.maxBodyBytes = kBodyLimit;
     CurlTransport curl(limits);
     ThrowingOnOneUrl transport(curl);
     HttpPageFetcher fetcher(transport, messages);
@@ -136,8 +145,10 @@ TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyT
         "http://has space.example/",
         url("/cut-after-status"),
         url("/cut-mid-header"),
+        url("/moved-then-cut"),
         url("/bad-length"),
         url("/huge-length"),
+        url("/over-limit"),
         url("/oversized"),
         url("/oversized-chunked"),
         ThrowingOnOneUrl::kUrl,
