@@ -11,7 +11,7 @@ namespace quarnel::testing {
 std::optional<bool> saveWithFilesLimitedTo(std::size_t bytes, const std::function<bool()>& save) {
     const pid_t child = ::fork();
     if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of killing
+        std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of ending the child
         const rlimit limit{bytes, bytes};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::_exit(save() ? 0 : 1);
