@@ -97,7 +97,7 @@ private slots:
             QVERIFY2(QStringList({"SimSun", "宋体", "Noto Serif CJK SC"}).contains(QFontInfo(font).family()),
                      qPrintable(name));
             for (char32_t ch : caption.toUcs4()) {
-                QVERIFY2(QFontMetrics(font).inFontUcs4(ch), qPrintable(name + QString::number(uint(ch), 16)));
+                QVERIFY2(QFontMetrics(font).inFontUcs4(ch), qPrintable(name + " " + QString::number(uint(ch), 16)));
             }
         }
     }
