@@ -77,7 +77,7 @@ TEST_F(LastDomainFileTest, WriteCreatesTheFolderAndStoresOneLineAsTyped) {
     }
 }
 
-// A full disk and the like are the atomic file test's; here the store must say it failed.
+// What a failed save leaves on disk is the atomic file test's; here the store must say so.
 TEST_F(LastDomainFileTest, FailedSaveSaysSo) {
     fs::create_directories(folder_ / "dz.txt");  // a folder where the file belongs
     EXPECT_FALSE(LastDomainFile(folder_ / "dz.txt").write("new.cn"));

@@ -52,8 +52,8 @@ TEST(WatchListTest, EditsKeepCommentsLineEndsAndOtherLines) {
     EXPECT_EQ(unfitDomainReason("站长.中国/blog"), std::nullopt);
 }
 
-// A full disk and the like are the atomic file test's; here the save must throw, so that
-// the command tells the user the list was not changed.
+// What a failed save leaves on disk is the atomic file test's; here the save must throw, so
+// that the command tells the user the list was not changed.
 TEST(WatchListTest, FailedSaveThrows) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("watch-save-" + std::to_string(getpid()));
     const auto saved = testing::saveWithFilesLimitedTo(16, [&] {
