@@ -7,11 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <stdexcept>
 
@@ -21,22 +16,10 @@ namespace {
 using fakeweb::Reply;
 using fakeweb::Route;
 
-// A loopback port on which nothing listens.
-std::uint16_t closedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 class HttpPageFetcherTest : public ::testing::Test {
 protected:
     static constexpr const char* kHost = "svc.quarnel.example";
+    static constexpr std::size_t kBodyLimit = 1024;
 
     static void SetUpTestSuite() {
         server_ = new fakeweb::Server({
@@ -52,9 +35,13 @@ protected:
             Route{kHost, "/to-ftp", Reply::Redirect, 302, "", "ftp://127.0.0.1/file"},
             Route{kHost, "/cut-after-status", Reply::Raw, 200, "HTTP/1.1 200 OK\r\n"},
             Route{kHost, "/cut-mid-header", Reply::Raw, 200, "HTTP/1.1 200 OK\r\nContent-Type: text/ht"},
+            Route{kHost, "/moved-then-cut", Reply::Redirect, 302, "", "/cut-mid-header"},
+            Route{kHost, "/bare-lf", Reply::Raw, 200, "HTTP/1.1 200 OK\nContent-Length: 4\n\nabcd"},
             Route{kHost, "/bad-length", Reply::Raw, 200, "HTTP/1.1 200 OK\r\nContent-Length: 4x\r\n\r\nabcd"},
             Route{kHost, "/huge-length", Reply::Raw, 200,
                   "HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999999999999999\r\n\r\nabcd"},
+            Route{kHost, "/at-limit", Reply::Body, 200, std::string(kBodyLimit, 'x')},
+            Route{kHost, "/over-limit", Reply::Body, 200, std::string(kBodyLimit + 1, 'x')},
             Route{kHost, "/oversized", Reply::Body, 200, std::string(4096, 'x')},
             Route{kHost, "/oversized-chunked", Reply::Raw, 200,
                   "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000\r\n" + std::string(4096, 'x') +
@@ -82,20 +69,21 @@ protected:
 };
 
 TEST_F(HttpPageFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
-    struct Case {
-        std::string path;
-        std::string expected;
-    };
-    CurlTransport transport;
+    FetchLimits limits;
+    limits.maxBodyBytes = kBodyLimit;
+    CurlTransport transport(limits);
     HttpPageFetcher fetcher(transport, messages);
-    for (const Case& c : {
-             Case{"/good", "<p>百度一下，找到相关网页1篇</p>"},
-             Case{"/missing", "<h1>找不到</h1>"},
-             Case{"/empty", ""},
-             Case{"/bad-byte", "中\uFFFD\x7F文"},
-             Case{"/moved", "<p>百度一下，找到相关网页1篇</p>"},
-         }) {
-        EXPECT_EQ(fetcher.getHTTPPage(url(c.path)).text, c.expected) << c.path;
+    const std::pair<std::string, std::string> cases[] = {
+        {"/good", "<p>百度一下，找到相关网页1篇</p>"},
+        {"/missing", "<h1>找不到</h1>"},
+        {"/empty", ""},
+        {"/bad-byte", "中\uFFFD\x7F文"},
+        {"/moved", "<p>百度一下，找到相关网页1篇</p>"},
+        {"/bare-lf", "abcd"},
+        {"/at-limit", std::string(kBodyLimit, 'x')},
+    };
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(fetcher.getHTTPPage(url(path)).text, expected) << path;
     }
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -121,13 +109,12 @@ private:
 TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyText) {
     FetchLimits limits;
     limits.totalTimeout = std::chrono::milliseconds(1500);
-    limits.maxBodyBytes = 1024;
+    limits.maxBodyBytes = kBodyLimit;
     CurlTransport curl(limits);
     ThrowingOnOneUrl transport(curl);
     HttpPageFetcher fetcher(transport, messages);
 
     const std::vector<std::string> urls = {
-        "http://127.0.0.1:" + std::to_string(closedPort()) + "/",
         url("/drop"),
         url("/stall"),
         url("/endless"),
@@ -136,8 +123,10 @@ TEST_F(HttpPageFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyT
         "http://has space.example/",
         url("/cut-after-status"),
         url("/cut-mid-header"),
+        url("/moved-then-cut"),
         url("/bad-length"),
         url("/huge-length"),
+        url("/over-limit"),
         url("/oversized"),
         url("/oversized-chunked"),
         ThrowingOnOneUrl::kUrl,

@@ -1,5 +1,5 @@
-// How the main window looks before it is loaded: where every control sits, what it
-// says and in which font and colour, which control takes the mouse and the keyboard.
+// How the main window looks before it is loaded: how its controls sit together, in which
+// face they draw, which control takes the mouse and the keyboard.
 
 #include "fetch/http_transport.h"
 #include "panels/url_opener.h"
@@ -37,58 +37,25 @@ void shareOpenGlContexts() {
 }
 Q_CONSTRUCTOR_FUNCTION(shareOpenGlContexts)
 
-constexpr QRgb kNone = 0, kYellow = 0xffff00, kWhite = 0xffffff, kGrey = 0x808080, kLightGrey = 0xc0c0c0;
-const char* const kRetry = "如果没有查询结果，请重新查询";
-const char* const kAwaiting = "等待查询";
+// The controls the window holds itself; Timer1 has no place on the screen, and the two
+// other web panels sit in the frames.
+const QStringList kOnTheWindow = {"Image1",   "Image2",  "Image13", "Image40",    "Label1",  "Label2",  "Label3",
+                                  "Label4",   "Label5",  "Label6",  "Label7",     "Label8",  "Label9",  "Label10",
+                                  "Label11",  "Label12", "Label13", "Label14",    "Label15", "Label16", "Label17",
+                                  "Label18",  "Label19", "Label20", "Label21",    "Text1",   "Text3",   "Text6",
+                                  "Command1", "Frame1",  "Frame2",  "WebBrowser3"};
 
-// Each control, frontmost first; Timer1 has no place on the screen. Twips within the
-// container: a label sized to its caption comes out at its designed size when drawn
-// with 宋体's metrics. Points 0: no caption of its own.
-struct Control {
-    const char *name, *container;
-    int left, top, width, height;
-    const char *toolTip = "", *text = "";
-    double points = 0;
-    bool bold = false;
-    QRgb colour = kNone;
-};
-const Control kControls[] = {
-    {"WebBrowser3", "Form1", 240, 6840, 495, 495},
-    {"Frame2", "Form1", -240, 4440, 9495, 1575},
-    {"WebBrowser2", "Frame2", 0, -120, 10335, 1695},
-    {"Frame1", "Form1", -120, 720, 9015, 2055},
-    {"WebBrowser1", "Frame1", 80, -1440, 9015, 3495},
-    {"Text6", "Form1", 1200, 6480, 6255, 270, "", "Text6", 9},
-    {"Text3", "Form1", 2400, 120, 3735, 375, "", "www.quarnel.example", 10.5},
-    {"Text1", "Form1", 240, 6120, 7455, 270, "", "Text1", 9},
-    {"Command1", "Form1", 6240, 120, 855, 375, "", "确  认", 9, true},
-    {"Image1", "Form1", 60, 55, 1035, 600, "进入友情链接交换页面"},
-    {"Label21", "Form1", 7320, 120, 1095, 375, "", "最后一次查询 网址将保存！", 9, false, kLightGrey},
-    {"Label20", "Form1", 2760, 525, 2700, 180, "", "输入的字母小写，否则查询不完整", 9, false, kGrey},
-    {"Label19", "Form1", 6960, 3720, 975, 615, "查看首页"},
-    {"Label18", "Form1", 5880, 3720, 855, 615, "查看快照"},
-    {"Label17", "Form1", 4560, 3720, 1095, 615, "查看所有日收录"},
-    {"Label16", "Form1", 3480, 3720, 855, 615, "查看一月收录"},
-    {"Label15", "Form1", 2160, 3720, 1095, 615, "查看一星期收录"},
-    {"Label14", "Form1", 360, 4080, 795, 180, "", "查看：| ", 9, true, kWhite},
-    {"Label8", "Form1", 1080, 3720, 975, 615, "查看一天收录"},
-    {"Label13", "Form1", 4725, 4080, 780, 180, "", kAwaiting, 9, true, kYellow},
-    {"Label12", "Form1", 3525, 4080, 780, 180, "", kAwaiting, 9, true, kYellow},
-    {"Label11", "Form1", 5895, 4080, 780, 180, "", kAwaiting, 9, true, kYellow},
-    {"Label5", "Form1", 2400, 4080, 780, 180, "", kAwaiting, 9, true, kYellow},
-    {"Label9", "Form1", 7095, 4080, 780, 180, "", kAwaiting, 9, true, kYellow},
-    {"Label7", "Form1", 360, 3720, 7785, 180, "",
-     "百度：| 今日收录 | 一星期收录 | 一月收录 | 所有日收录 | 百度快照 | site:首页 |", 9, true, kWhite},
-    {"Label4", "Form1", 1200, 4080, 780, 180, "", kAwaiting, 9, true, kYellow},
-    {"Label6", "Form1", 2040, 3000, 915, 210, "", "网站PR：", 10.5, true, kWhite},
-    {"Label1", "Form1", 3000, 3000, 900, 210, "", kAwaiting, 10.5, true, kYellow},
-    {"Label10", "Form1", 4560, 3000, 1365, 210, "", "PR是否劫持：", 10.5, true, kWhite},
-    {"Label2", "Form1", 5880, 3000, 900, 210, "", kAwaiting, 10.5, true, kYellow},
-    {"Image40", "Form1", 960, 2880, 6750, 510},
-    {"Label3", "Form1", 1320, 200, 975, 255, "", "http://", 12, true},
-    {"Image13", "Form1", -240, 2520, 12465, 8115, kRetry},
-    {"Image2", "Form1", 0, 0, 12465, 8115, kRetry},
-};
+// Overlaps the window means: a search link over the column titles and values, the PR
+// row over its bar, everything over the two halves of the background, and two captions
+// whose blank end (a colon's empty half, a space) runs onto their neighbour.
+bool liesOverOnPurpose(const QString& front, const QString& back) {
+    const QStringList links = {"Label8", "Label15", "Label16", "Label17", "Label18", "Label19"};
+    const QStringList titlesAndValues = {"Label7", "Label4", "Label5", "Label12", "Label13", "Label11", "Label9"};
+    const QStringList prRow = {"Label6", "Label1", "Label10", "Label2"};
+    return back == "Image2" || (back == "Image13" && front != "Image2") ||
+           (links.contains(front) && titlesAndValues.contains(back)) || (prRow.contains(front) && back == "Image40") ||
+           QStringList{"Label10 over Label2", "Label14 over Label8"}.contains(front + " over " + back);
+}
 
 }  // namespace
 
@@ -113,65 +80,81 @@ private slots:
     }
     void cleanup() { form_.reset(); }
 
-    void controls_data() {
-        QTest::addColumn<int>("row");
-        for (int row = 0; row < int(std::size(kControls)); ++row) {
-            QTest::newRow(kControls[row].name) << row;
-        }
-    }
+    // Every control is there, shows its picture at the picture's own size, and draws its
+    // caption in 宋体 with every character in the face (a missing one would show as a box).
     void controls() {
-        QFETCH(int, row);
-        const Control& c = kControls[row];
-        QWidget* widget = control(c.name);
-        QVERIFY(widget != nullptr);
-        QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(c.container));
-        const auto px = [](int twips) { return qRound(twips / 15.0); };
-        const QRect rect(px(c.left), px(c.top), px(c.width), px(c.height));
-        QCOMPARE(widget->pos(), rect.topLeft());
-        QCOMPARE(widget->size(), rect.size());
-        // Pictures are shown at their natural size.
-        if (auto* picture = qobject_cast<QLabel*>(widget); picture && !picture->pixmap().isNull()) {
-            QCOMPARE(picture->pixmap().size(), rect.size());
-        }
-        QCOMPARE(widget->toolTip(), QString::fromUtf8(c.toolTip));
-        QCOMPARE(widget->property("text").toString(), QString::fromUtf8(c.text));
-        if (c.colour != kNone) {
-            QCOMPARE(widget->palette().color(QPalette::WindowText), QColor(c.colour));
-        }
-        if (c.points == 0) {
-            return;
-        }
-        QCOMPARE(widget->font().pointSizeF(), c.points);
-        QCOMPARE(widget->font().bold(), c.bold);
-        QVERIFY(QStringList({"SimSun", "宋体", "Noto Serif CJK SC"}).contains(QFontInfo(widget->font()).family()));
-        // A character missing from the face would show as a box.
-        for (char32_t ch : QString::fromUtf8(c.text).toUcs4()) {
-            QVERIFY2(QFontMetrics(widget->font()).inFontUcs4(ch), qPrintable(QString::number(uint(ch), 16)));
+        for (const QString& name : kOnTheWindow) {
+            QWidget* widget = control(name);
+            QVERIFY2(widget != nullptr && widget->parentWidget() == form_.get(), qPrintable(name));
+            if (auto* picture = qobject_cast<QLabel*>(widget); picture && !picture->pixmap().isNull()) {
+                QCOMPARE(picture->pixmap().size(), widget->size());
+            }
+            const QString caption = widget->property("text").toString();
+            if (caption.isEmpty()) {
+                continue;
+            }
+            const QFont font = widget->font();
+            QVERIFY2(QStringList({"SimSun", "宋体", "Noto Serif CJK SC"}).contains(QFontInfo(font).family()),
+                     qPrintable(name));
+            for (char32_t ch : caption.toUcs4()) {
+                QVERIFY2(QFontMetrics(font).inFontUcs4(ch), qPrintable(name + " " + QString::number(uint(ch), 16)));
+            }
         }
     }
 
-    void windowFrameAndStacking() {
+    void windowFrameAndCursors() {
         QCOMPARE(form_->windowTitle(), QStringLiteral("QuarnelV6.0   -  www.quarnel.example  -  010-0000-0000"));
         QCOMPARE(form_->minimumSize(), QSize(578, 391));
         QCOMPARE(form_->maximumSize(), QSize(578, 391));
         for (int size : {64, 48, 32, 16}) {
             QVERIFY(form_->windowIcon().availableSizes().contains(QSize(size, size)));
         }
-        QStringList frontToBack, backToFront;  // the window lists its children back to front
-        for (const Control& c : kControls) {
-            if (QByteArrayView(c.container) == "Form1") {
-                frontToBack << c.name;
-            }
-        }
-        for (QObject* child : form_->children()) {
-            if (child->isWidgetType() && frontToBack.contains(child->objectName())) {
-                backToFront.prepend(child->objectName());
-            }
-        }
-        QCOMPARE(backToFront, frontToBack);
-
         for (const char* name : {"Image1", "Label8", "Label15", "Label16", "Label17", "Label18", "Label19"}) {
             QVERIFY2(control(name)->cursor().shape() == Qt::WhatsThisCursor, name);
+        }
+    }
+
+    // Controls overlap only where meant to, the one in front being the one meant; what the
+    // user sees lies within the window, the working text boxes and panel wholly below it.
+    void controlsKeepClearOfEachOtherAndInsideTheWindow() {
+        const QRect client(QPoint(0, 0), QSize(578, 391));
+        const QStringList clippedOnPurpose = {"Image2", "Image13", "Frame1", "Frame2"};
+        const QStringList belowTheEdge = {"Text1", "Text6", "WebBrowser3"};
+        QList<QWidget*> backToFront;  // the window lists its children back to front
+        for (const QString& name : kOnTheWindow) {
+            backToFront << control(name);
+        }
+        QVERIFY(!backToFront.contains(nullptr));
+        std::ranges::sort(backToFront, {}, [&](QWidget* w) { return form_->children().indexOf(w); });
+        for (qsizetype back = 0; back < backToFront.size(); ++back) {
+            const QString name = backToFront[back]->objectName();
+            const QRect rect = backToFront[back]->geometry();
+            for (qsizetype front = back + 1; front < backToFront.size(); ++front) {
+                const QString frontName = backToFront[front]->objectName();
+                QVERIFY2(
+                    (rect & backToFront[front]->geometry() & client).isEmpty() || liesOverOnPurpose(frontName, name),
+                    qPrintable(frontName + " over " + name));
+            }
+            if (belowTheEdge.contains(name)) {
+                QVERIFY2(!rect.intersects(client), qPrintable(name));
+            } else if (!clippedOnPurpose.contains(name)) {
+                QVERIFY2(client.contains(rect), qPrintable(name));
+            }
+        }
+        // A web panel fills the part of its frame that shows; the frame clips the rest.
+        for (const auto& [panel, frame] : {std::pair{"WebBrowser1", "Frame1"}, std::pair{"WebBrowser2", "Frame2"}}) {
+            QCOMPARE(control(panel)->parentWidget(), control(frame));
+            const QRect panelInWindow(control(panel)->mapTo(form_.get(), QPoint(0, 0)), control(panel)->size());
+            QVERIFY2(panelInWindow.contains(control(frame)->geometry() & client), panel);
+        }
+        // Each result sits wholly inside its column's click area, which reaches up over the title.
+        const QRect titles = control("Label7")->geometry();
+        for (const auto& [link, value] :
+             {std::pair{"Label8", "Label4"}, std::pair{"Label15", "Label5"}, std::pair{"Label16", "Label12"},
+              std::pair{"Label17", "Label13"}, std::pair{"Label18", "Label11"}, std::pair{"Label19", "Label9"}}) {
+            const QRect area = control(link)->geometry();
+            QVERIFY2(area.contains(control(value)->geometry()), value);
+            QVERIFY2(area.top() <= titles.top() && area.bottom() >= titles.bottom(), link);
         }
     }
 
