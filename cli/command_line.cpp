@@ -1,11 +1,6 @@
 #include "cli/command_line.h"
 
-#include "cli/domains_command.h"
-#include "cli/history_command.h"
-#include "cli/profiles_command.h"
-#include "cli/query_command.h"
-#include "cli/trend_command.h"
-#include "cli/watch_command.h"
+#include "cli/commands.h"
 #include "base/version.h"
 
 #include <CLI/CLI.hpp>

@@ -1,4 +1,4 @@
-#include "cli/domains_command.h"
+#include "cli/commands.h"
 
 #include "history/sqlite_history.h"
 

@@ -1,4 +1,4 @@
-#include "cli/history_command.h"
+#include "cli/commands.h"
 
 #include "history/csv_writer.h"
 #include "history/iso_time.h"

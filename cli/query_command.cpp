@@ -1,4 +1,4 @@
-#include "cli/query_command.h"
+#include "cli/commands.h"
 
 #include "base/run_record.h"
 #include "history/sqlite_history.h"

@@ -9,6 +9,11 @@
 
 namespace quarnel::cli {
 
+void StderrMessageBox::show(std::string_view message, std::string_view url) {
+    ++count_;
+    err_ << message << ": " << url << std::endl;
+}
+
 namespace {
 
 bool wantsCookies(const rules::Profile& profile) {

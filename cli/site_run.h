@@ -5,7 +5,7 @@
 #include "query/run_trace.h"
 #include "rules/profile.h"
 #include "history/history_store.h"
-#include "cli/stderr_message_box.h"
+#include "fetch/message_box.h"
 #include "watch/watch_pass.h"
 
 #include <filesystem>
@@ -13,6 +13,21 @@
 #include <string>
 
 namespace quarnel::cli {
+
+// Tells each failed fetch, with its URL, on the command's standard error, and counts them.
+class StderrMessageBox final : public MessageBox {
+public:
+    explicit StderrMessageBox(std::ostream& err) : err_(err) {}
+
+    void show(std::string_view message, std::string_view url) override;
+
+    int count() const { return count_; }
+    void resetCount() { count_ = 0; }
+
+private:
+    std::ostream& err_;
+    int count_ = 0;
+};
 
 // Query runs of single domains on fresh controls, as the window makes them: each
 // failed fetch told on `err` and counted, the results read as the history

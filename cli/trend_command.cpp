@@ -1,4 +1,4 @@
-#include "cli/trend_command.h"
+#include "cli/commands.h"
 
 #include "history/iso_time.h"
 #include "history/sqlite_history.h"

@@ -1,8 +1,7 @@
-#include "cli/watch_command.h"
+#include "cli/commands.h"
 
 #include "history/sqlite_history.h"
 #include "cli/site_run.h"
-#include "cli/watch_list_commands.h"
 #include "watch/desktop_notifier.h"
 #include "watch/run_lock.h"
 #include "watch/watch_file.h"

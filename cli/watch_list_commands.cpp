@@ -1,4 +1,4 @@
-#include "cli/watch_list_commands.h"
+#include "cli/commands.h"
 
 #include "watch/run_lock.h"
 #include "watch/watch_file.h"

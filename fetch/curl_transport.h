@@ -1,14 +1,24 @@
 #pragma once
 
-#include "fetch/fetch_limits.h"
 #include "fetch/http_transport.h"
 
+#include <filesystem>
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 namespace quarnel {
+
+// Bounds that make every request end: a request that passes one of them has not completed.
+struct FetchLimits {
+    std::chrono::milliseconds connectTimeout{15'000};
+    std::chrono::milliseconds totalTimeout{60'000};
+    std::size_t maxBodyBytes = 16 * 1024 * 1024;
+    long maxRedirects = 10;
+};
 
 // A plain GET with libcurl: redirects followed (http and https only), the status code
 // never read. Proxies come from https_proxy, http_proxy and no_proxy, as for the curl

@@ -10,7 +10,7 @@
 #include "shell/window/domain_box.h"
 #include "shell/window/form1_layout.h"
 #include "shell/window/query_button.h"
-#include "shell/window/song_font.h"
+#include "shell/window/song_metrics.h"
 #include "shell/window/user_input_blocker.h"
 
 #include <QCloseEvent>

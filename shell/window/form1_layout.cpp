@@ -1,11 +1,21 @@
 #include "shell/window/form1_layout.h"
 
-#include "shell/window/twips.h"
-
 #include <array>
+#include <cmath>
 
 namespace quarnel {
 namespace {
+
+// The window is laid out in twips, drawn at 15 twips to the pixel.
+constexpr double kTwipsPerPixel = 15.0;
+
+int pixelsFromTwips(int twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+QRect pixelsFromTwips(int left, int top, int width, int height) {
+    return QRect(pixelsFromTwips(left), pixelsFromTwips(top), pixelsFromTwips(width), pixelsFromTwips(height));
+}
 
 constexpr std::array<ControlPlace, 35> kLayout = {{
     {"WebBrowser3", "Form1", 240, 6840, 495, 495, 29},    {"Frame2", "Form1", -240, 4440, 9495, 1575, 27},

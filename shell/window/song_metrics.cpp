@@ -1,11 +1,21 @@
 #include "shell/window/song_metrics.h"
 
+#include <QStringList>
+
 #include <QFontInfo>
 #include <QPainter>
 
 #include <cmath>
 
 namespace quarnel {
+
+QFont songFont(double pointSize, bool bold) {
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
 namespace {
 
 // Where the baseline of a line lies within its em, as in CJK faces' ideographic em box.

@@ -9,6 +9,10 @@ class QPoint;
 
 namespace quarnel {
 
+// 宋体 (SimSun) at the given size; where it is not installed, a Song-style CJK face
+// stands in, so no character of the window shows as a box.
+QFont songFont(double pointSize, bool bold = false);
+
 // Text measured and drawn the way the window was laid out for 宋体 (SimSun): every
 // character sits in a cell one em wide (full-width: CJK and full-width punctuation)
 // or half an em (half-width: ASCII), a bold one a pixel wider, and one line is one

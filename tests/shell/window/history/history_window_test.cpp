@@ -184,12 +184,12 @@ private slots:
         qputenv("TZ", "CST-8");  // this machine's clock eight hours ahead of UTC
         ::tzset();
         Window window;
-        history::RunRecord run;
+        RunRecord run;
         run.startedAt = std::chrono::sys_days{std::chrono::year(2026) / 12 / 6} + 23h + 14min + 2s;
         run.duration = 1500ms;
         run.domain = "a\"b,c\nd";
         run.fetchFailures = 1;
-        run.results.day = "约1,234";
+        run.results[Result::DayCount] = "约1,234";
         window.store.record(run);
         savePath_ = window.folder.filePath("导出.csv");
 
