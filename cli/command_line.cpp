@@ -52,14 +52,17 @@ bool namesACommand(const CLI::App& app, const std::vector<std::string>& argument
 
 }  // namespace
 
-void tellHistoryError(Invocation& invocation, const history::HistoryError& error) {
-    invocation.err << "history: " << error.what() << std::endl;
+void tellHistoryError(Invocation& invocation, const std::string& reason) {
+    invocation.err << "history: " << reason << std::endl;
 }
 
 int runCommandLine(const std::vector<std::string>& arguments, Invocation& invocation) {
     CLI::App app("quarnel-cli", "quarnel-cli");
     app.set_version_flag("--version", std::string("quarnel-cli ") + kVersion);
-    app.add_option("--history-file", invocation.historyFile, "history database to use")->type_name("PATH");
+    app.add_option("--history-file", invocation.historyFile, "history database to use")
+        ->type_name("PATH")
+        ->check(CLI::Validator(
+            [](const std::string& path) { return path.empty() ? "an empty path names no file" : std::string(); }, ""));
     // Options of the whole program may also follow a command's name.
     app.fallthrough();
 

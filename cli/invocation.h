@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <string>
 
 namespace quarnel::cli {
 
@@ -29,6 +30,6 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitHistoryFailed = 3;
 
 // The one line that tells a failure of the history database.
-void tellHistoryError(Invocation& invocation, const history::HistoryError& error);
+void tellHistoryError(Invocation& invocation, const std::string& reason);
 
 }  // namespace quarnel::cli

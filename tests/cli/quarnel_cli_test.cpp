@@ -157,7 +157,7 @@ TEST_F(QuarnelCliTest, TrendTellsTheChangesOfTheCountsAndThePageRank) {
         run.startedAt = startedAt;
         run.results[Result::DayCount] = count;
         run.results[Result::PageRank] = "3";
-        seeded.record(run);
+        ASSERT_TRUE(seeded.record(run));
     }
 
     const auto trend = cli({"trend", "example.com"});
@@ -186,7 +186,7 @@ struct HistoryFault {
 TEST_F(QuarnelCliTest, HistoryThatCannotBeWrittenIsLeftUntouchedAndTheQueryStillPrints) {
     std::signal(SIGXFSZ, SIG_IGN);  // the file size limit then fails the write instead of killing
     const auto seed = [](const std::filesystem::path& path) {
-        history::SqliteHistory(path).record({});
+        EXPECT_TRUE(history::SqliteHistory(path).record({}));
         return path;
     };
     const std::vector<HistoryFault> faults = {
@@ -246,7 +246,7 @@ TEST_F(QuarnelCliTest, TwoBatchesRecordingAtOnceLoseNoRun) {
     EXPECT_EQ(first.get().exitCode, 1);
     EXPECT_EQ(second.get().exitCode, 1);
 
-    EXPECT_EQ(history::SqliteHistory(history_).runs({}).size(), 1000u);
+    EXPECT_EQ(history::SqliteHistory(history_).runs({}).value().size(), 1000u);
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ protected:
     std::vector<RunRecord> runsOf(const std::string& domain) {
         history::RunFilter filter;
         filter.domains = {domain};
-        return history::SqliteHistory(db_).runs(filter);
+        return history::SqliteHistory(db_).runs(filter).value();
     }
 
     fakeweb::Server server_;
@@ -80,8 +80,7 @@ TEST_F(WatchCommandTest, ChangesSinceTheLastCompleteRunArePrintedNotifiedAndFail
     unreachable.startedAt += std::chrono::days{1};
     unreachable.fetchFailures = 8;
     unreachable.results = {};
-    history::SqliteHistory(db_).record(complete);
-    history::SqliteHistory(db_).record(unreachable);
+    ASSERT_TRUE(history::SqliteHistory(db_).recordAll({complete, unreachable}));
     write(list_, "# my sites\nexample.com\r\ndown.cn\n");
 
     const auto first = watch({});
