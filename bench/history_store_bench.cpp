@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -21,6 +22,16 @@ using quarnel::history::SqliteHistory;
 constexpr int kDomains = 1000;
 constexpr int kDays = 3650;
 constexpr int kRecords = 1000;
+
+// A figure measured on a failing database would mean nothing: say why and stop.
+template <typename T>
+T orExit(quarnel::Expected<T> result) {
+    if (!result) {
+        std::fprintf(stderr, "history: %s\n", result.reason().c_str());
+        std::exit(1);
+    }
+    return std::move(result).value();
+}
 
 double milliseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
@@ -38,7 +49,7 @@ void seed(SqliteHistory& history) {
             batch.push_back(benchRun(domain, day));
         }
         if (batch.size() >= 50'000 || day == kDays - 1) {
-            history.recordAll(batch);
+            orExit(history.recordAll(batch));
             batch.clear();
         }
     }
@@ -65,11 +76,11 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> recordTimes;
-    const int firstDay = kDays + static_cast<int>(history.runs({{benchRun(0, 0).domain}, {}, {}}).size());
+    const int firstDay = kDays + static_cast<int>(orExit(history.runs({{benchRun(0, 0).domain}, {}, {}})).size());
     for (int i = 0; i < kRecords; ++i) {
         const RunRecord run = benchRun(i % kDomains, firstDay + i / kDomains);
         start = Clock::now();
-        history.record(run);
+        orExit(history.record(run));
         recordTimes.push_back(milliseconds(Clock::now() - start));
     }
     std::printf("record one run: median %.3f ms, p99 %.3f ms, slowest %.3f ms (%d records on the full database)\n",
@@ -77,11 +88,11 @@ int main(int argc, char** argv) {
 
     const std::string domain = benchRun(500, 0).domain;
     start = Clock::now();
-    const auto runs = history.runs({{domain}, std::nullopt, std::nullopt});
+    const auto runs = orExit(history.runs({{domain}, std::nullopt, std::nullopt}));
     std::printf("read one domain's %zu runs in-process: %.2f ms\n", runs.size(), milliseconds(Clock::now() - start));
 
     start = Clock::now();
-    const auto domains = history.domains();
+    const auto domains = orExit(history.domains());
     std::printf("list the %zu domains in-process: %.2f ms\n", domains.size(), milliseconds(Clock::now() - start));
 
     std::vector<double> cliTimes;

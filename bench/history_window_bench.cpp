@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,7 +52,10 @@ void seed(quarnel::history::SqliteHistory& store) {
                        "2026-12-5", "首页第一", std::to_string(day / 400), "pr真实"});
         runs.push_back(run);
     }
-    store.recordAll(runs);
+    if (const auto recorded = store.recordAll(runs); !recorded) {
+        std::fprintf(stderr, "history: %s\n", recorded.reason().c_str());
+        std::exit(1);
+    }
 }
 
 // Milliseconds from creating the window until its chart and its table have been painted.

@@ -58,14 +58,17 @@ std::optional<rules::LoadedProfile> loadChosenProfile(Invocation& invocation) {
     return std::move(loaded).value();
 }
 
-void tellHistoryError(Invocation& invocation, const history::HistoryError& error) {
-    invocation.err << "history: " << error.what() << std::endl;
+void tellHistoryError(Invocation& invocation, const std::string& reason) {
+    invocation.err << "history: " << reason << std::endl;
 }
 
 int runCommandLine(const std::vector<std::string>& arguments, Invocation& invocation) {
     CLI::App app("quarnel-cli", "quarnel-cli");
     app.set_version_flag("--version", std::string("quarnel-cli ") + kVersion);
-    app.add_option("--history-file", invocation.historyFile, "history database to use")->type_name("PATH");
+    app.add_option("--history-file", invocation.historyFile, "history database to use")
+        ->type_name("PATH")
+        ->check(CLI::Validator(
+            [](const std::string& path) { return path.empty() ? "an empty path names no file" : std::string(); }, ""));
     app.add_option("--profile", invocation.profile, "rules to query by: a profile's name or file")->type_name("NAME|PATH");
     // Options of the whole program may also follow a command's name.
     app.fallthrough();

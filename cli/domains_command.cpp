@@ -14,13 +14,13 @@ constexpr const char* kDomainsUsage =
     "Every domain in the history, sorted, one per line.\n";
 
 int printDomains(Invocation& invocation) {
-    try {
-        for (const std::string& domain : history::SqliteHistory(invocation.historyFile).domains()) {
-            invocation.out << domain << '\n';
-        }
-    } catch (const history::HistoryError& error) {
-        tellHistoryError(invocation, error);
+    const auto domains = history::SqliteHistory(invocation.historyFile).domains();
+    if (!domains) {
+        tellHistoryError(invocation, domains.reason());
         return kExitHistoryFailed;
+    }
+    for (const std::string& domain : *domains) {
+        invocation.out << domain << '\n';
     }
     return kExitFine;
 }

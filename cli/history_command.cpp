@@ -29,16 +29,12 @@ struct HistoryOptions {
     std::vector<std::string> domains;
 };
 
-// A day means all of it: from its first second for --since, to its last for --until.
-std::optional<std::chrono::sys_seconds> parseDate(const std::string& text, const char* option, bool endOfDay) {
+std::optional<std::chrono::sys_seconds> parseDate(const std::string& text, const char* option, history::DayEdge edge) {
     if (text.empty()) {
         return std::nullopt;
     }
-    if (auto time = history::parseIsoUtc(text)) {
+    if (auto time = history::parseMomentOrDay(text, edge)) {
         return time;
-    }
-    if (auto day = history::parseIsoUtc(text + "T00:00:00Z")) {
-        return endOfDay ? *day + std::chrono::days(1) - std::chrono::seconds(1) : *day;
     }
     throw CLI::ValidationError(option, "not a date: " + text);
 }
@@ -59,21 +55,19 @@ void printTable(std::ostream& out, const std::vector<RunRecord>& runs) {
 }
 
 int printHistory(const HistoryOptions& options, const history::RunFilter& filter, Invocation& invocation) {
-    std::vector<RunRecord> runs;
-    try {
-        runs = history::SqliteHistory(invocation.historyFile).runs(filter);
-    } catch (const history::HistoryError& error) {
-        tellHistoryError(invocation, error);
+    const auto runs = history::SqliteHistory(invocation.historyFile).runs(filter);
+    if (!runs) {
+        tellHistoryError(invocation, runs.reason());
         return kExitHistoryFailed;
     }
     if (options.csv) {
-        history::writeCsv(invocation.out, runs, {.byteOrderMark = options.byteOrderMark});
+        history::writeCsv(invocation.out, *runs, {.byteOrderMark = options.byteOrderMark});
     } else if (options.json) {
-        for (const RunRecord& run : runs) {
+        for (const RunRecord& run : *runs) {
             invocation.out << formatJsonLine(run, true);
         }
     } else {
-        printTable(invocation.out, runs);
+        printTable(invocation.out, *runs);
     }
     return kExitFine;
 }
@@ -90,8 +84,8 @@ void addHistoryCommand(CLI::App& app, Invocation& invocation) {
     command->add_option("--until", options->until)->type_name("DATE");
     command->add_option("domains", options->domains);
     command->callback([&invocation, options] {
-        history::RunFilter filter{options->domains, parseDate(options->since, "--since", false),
-                                  parseDate(options->until, "--until", true)};
+        history::RunFilter filter{options->domains, parseDate(options->since, "--since", history::DayEdge::First),
+                                  parseDate(options->until, "--until", history::DayEdge::Last)};
         invocation.command = [&invocation, options, filter] { return printHistory(*options, filter, invocation); };
     });
 }

@@ -39,6 +39,6 @@ inline constexpr int kExitHistoryFailed = 3;
 std::optional<rules::LoadedProfile> loadChosenProfile(Invocation& invocation);
 
 // The one line that tells a failure of the history database.
-void tellHistoryError(Invocation& invocation, const history::HistoryError& error);
+void tellHistoryError(Invocation& invocation, const std::string& reason);
 
 }  // namespace quarnel::cli

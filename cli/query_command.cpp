@@ -70,11 +70,9 @@ private:
         if (!history_ || recordFailed_) {
             return;
         }
-        try {
-            history_->record(run);
-        } catch (const history::HistoryError& error) {
+        if (const Expected<Done> recorded = history_->record(run); !recorded) {
             recordFailed_ = true;
-            tellHistoryError(invocation_, error);
+            tellHistoryError(invocation_, recorded.reason());
         }
     }
 

@@ -22,20 +22,18 @@ constexpr const char* kTrendUsage =
     "when the domain has no recorded run.\n";
 
 int printTrend(const std::string& domain, Invocation& invocation) {
-    std::vector<RunRecord> runs;
-    try {
-        runs = history::SqliteHistory(invocation.historyFile).runs({{domain}, std::nullopt, std::nullopt});
-    } catch (const history::HistoryError& error) {
-        tellHistoryError(invocation, error);
+    const auto runs = history::SqliteHistory(invocation.historyFile).runs({{domain}, std::nullopt, std::nullopt});
+    if (!runs) {
+        tellHistoryError(invocation, runs.reason());
         return kExitHistoryFailed;
     }
-    if (runs.empty()) {
+    if (runs->empty()) {
         invocation.err << "quarnel-cli: no recorded runs of " << domain << '\n';
         return kExitNothingRecorded;
     }
-    invocation.out << domain << ": " << runs.size() << " runs, the latest " << history::isoUtc(runs.back().startedAt)
+    invocation.out << domain << ": " << runs->size() << " runs, the latest " << history::isoUtc(runs->back().startedAt)
                    << '\n'
-                   << formatTrend(trendOf(runs, invocation.clock.now()), invocation.outIsTerminal);
+                   << formatTrend(trendOf(*runs, invocation.clock.now()), invocation.outIsTerminal);
     return kExitFine;
 }
 

@@ -39,29 +39,25 @@ int currentSchemaVersion() {
     return static_cast<int>(kMigrations.size());
 }
 
-void refuseNewerSchema(SQLite::Database& db) {
+Expected<Done> migrate(SQLite::Database& db) {
+    // The write lock first, then look: another process may be preparing the file too.
+    SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
     const int found = userVersion(db);
     if (found > currentSchemaVersion()) {
-        throw NewerSchema{found};
+        return Failure{"written by a newer version of quarnel (schema " + std::to_string(found) +
+                       ", this one knows " + std::to_string(currentSchemaVersion()) + "); it is only read, never changed"};
     }
-}
-
-void migrate(SQLite::Database& db) {
-    if (userVersion(db) == currentSchemaVersion()) {
-        return;
+    if (found == 0 && db.execAndGet("SELECT count(*) FROM sqlite_master").getInt() > 0) {
+        return Failure{"not a history database; it is left as it is"};
     }
-    // Another process may be migrating at the same moment: take the write lock first
-    // and look again.
-    SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-    const int locked = userVersion(db);
-    if (locked > currentSchemaVersion()) {
-        throw NewerSchema{locked};
+    if (found < currentSchemaVersion()) {
+        for (int step = found; step < currentSchemaVersion(); ++step) {
+            db.exec(kMigrations[static_cast<std::size_t>(step)]);
+        }
+        db.exec("PRAGMA user_version = " + std::to_string(currentSchemaVersion()));
     }
-    for (int step = locked; step < currentSchemaVersion(); ++step) {
-        db.exec(kMigrations[static_cast<std::size_t>(step)]);
-    }
-    db.exec("PRAGMA user_version = " + std::to_string(currentSchemaVersion()));
     transaction.commit();
+    return Done{};
 }
 
 }  // namespace quarnel::history

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/expected.h"
+
 #include <SQLiteCpp/Database.h>
 
 namespace quarnel::history {
@@ -8,15 +10,10 @@ namespace quarnel::history {
 int currentSchemaVersion();
 
 // Brings a database opened for writing up to the current schema, one step per version
-// it lacks, in one transaction that other writers wait for. Throws NewerSchema and
-// changes nothing when the database was written by a newer version of the program.
-void migrate(SQLite::Database& db);
-
-// Throws NewerSchema when the database was written by a newer version; reads only.
-void refuseNewerSchema(SQLite::Database& db);
-
-struct NewerSchema {
-    int found;
-};
+// it lacks, in one transaction that waits for other writers: a second process
+// preparing the same file at the same moment finds the work done. Fails and changes
+// nothing when a newer version of the program wrote the database, or another program
+// (tables, but no version of ours). SQLite's own failures throw SQLite::Exception.
+Expected<Done> migrate(SQLite::Database& db);
 
 }  // namespace quarnel::history

@@ -1,27 +1,22 @@
 #pragma once
 
+#include "base/expected.h"
 #include "base/run_record.h"
 
 #include <chrono>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quarnel::history {
 
-// A failure of the history database, told in words fit for the user.
-class HistoryError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// What the query side records into when a run ends.
+// What the query side records into when a run ends. A failure, here and in
+// HistoryReader, names the database file and then says in the user's words what went
+// wrong with it: "FILE: the disk is full".
 class RunRecorder {
 public:
     virtual ~RunRecorder() = default;
-    // Throws HistoryError when the run could not be recorded.
-    virtual void record(const RunRecord& run) = 0;
+    virtual Expected<Done> record(const RunRecord& run) = 0;
 };
 
 // Which recorded runs to read; an empty domain list means every domain.
@@ -35,10 +30,10 @@ struct RunFilter {
 class HistoryReader {
 public:
     virtual ~HistoryReader() = default;
-    // Every recorded domain, sorted. Throws HistoryError.
-    virtual std::vector<std::string> domains() const = 0;
-    // The matching runs, oldest first. Throws HistoryError.
-    virtual std::vector<RunRecord> runs(const RunFilter& filter) const = 0;
+    // Every recorded domain, sorted.
+    virtual Expected<std::vector<std::string>> domains() const = 0;
+    // The matching runs, oldest first.
+    virtual Expected<std::vector<RunRecord>> runs(const RunFilter& filter) const = 0;
 };
 
 }  // namespace quarnel::history

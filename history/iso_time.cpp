@@ -82,4 +82,15 @@ std::optional<std::chrono::sys_seconds> parseIsoUtc(std::string_view text) {
            std::chrono::seconds(*second);
 }
 
+std::optional<std::chrono::sys_seconds> parseMomentOrDay(std::string_view text, DayEdge edge) {
+    if (auto moment = parseIsoUtc(text)) {
+        return moment;
+    }
+    const auto day = parseIsoUtc(std::string(text) + "T00:00:00Z");
+    if (!day || edge == DayEdge::First) {
+        return day;
+    }
+    return *day + std::chrono::days(1) - std::chrono::seconds(1);
+}
+
 }  // namespace quarnel::history

@@ -12,9 +12,12 @@
 #include <cstring>
 #include <limits>
 #include <system_error>
+#include <thread>
 
 namespace quarnel::history {
 namespace {
+
+constexpr std::chrono::milliseconds kBusyRetryPause{10};
 
 constexpr const char* kInsert =
     "INSERT INTO runs(domain, started, seq, duration_ms, origin, fetch_failures,"
@@ -78,17 +81,37 @@ std::optional<std::string> textColumn(SQLite::Statement& statement, int index) {
     return column.getString();
 }
 
+bool isBusy(const SQLite::Exception& error) {
+    return error.getErrorCode() == SQLITE_BUSY || error.getErrorCode() == SQLITE_LOCKED;
+}
+
 // Brings a freshly opened database to where runs can be inserted.
-void prepareForWriting(SQLite::Database& db) {
-    // Before anything writes, since switching the journal rewrites the file header.
-    refuseNewerSchema(db);
+Expected<Done> prepareForWriting(SQLite::Database& db) {
+    // The schema first: it refuses a newer or foreign file before anything writes to
+    // it, and switching the journal rewrites the file header.
+    if (Expected<Done> migrated = migrate(db); !migrated) {
+        return migrated;
+    }
     db.exec("PRAGMA journal_mode = WAL");
     // A commit survives the program ending at any moment; after a power cut the last
     // runs may be missing, never the database.
     db.exec("PRAGMA synchronous = NORMAL");
     // Room for the pages that a day's runs of many domains write to.
     db.exec("PRAGMA cache_size = -16384");
-    migrate(db);
+    return Done{};
+}
+
+RunRecord runOfRow(SQLite::Statement& query) {
+    RunRecord run;
+    run.startedAt = std::chrono::sys_seconds(std::chrono::seconds(query.getColumn(0).getInt64()));
+    run.duration = std::chrono::milliseconds(query.getColumn(1).getInt64());
+    run.domain = query.getColumn(2).getString();
+    run.origin = query.getColumn(3).getString() == "window" ? RunOrigin::Window : RunOrigin::Cli;
+    run.fetchFailures = query.getColumn(4).getInt();
+    for (std::size_t i = 0; i < kResults.size(); ++i) {
+        run.results[kResults[i].result] = textColumn(query, 5 + static_cast<int>(i));
+    }
+    return run;
 }
 
 }  // namespace
@@ -105,59 +128,81 @@ SqliteHistory::SqliteHistory(std::filesystem::path path, std::chrono::millisecon
 
 SqliteHistory::~SqliteHistory() = default;
 
-void SqliteHistory::fail(const std::string& reason) const {
-    throw HistoryError(path_.string() + ": " + reason);
+Failure SqliteHistory::failure(const std::string& reason) const {
+    return Failure{path_.string() + ": " + reason};
 }
 
-void SqliteHistory::openWriter() {
-    if (path_.empty()) {
-        throw HistoryError("no place for the history: neither XDG_DATA_HOME nor HOME is an absolute folder");
+// SQLite answers "busy" at once, without waiting, where its own wait could deadlock two
+// connections: switching the journal mode while another process creates the schema of
+// the same new file is one such place. So the whole step is tried again until the
+// timeout has passed, and "in use for more than N ms" is always true when told.
+template <typename Work>
+auto SqliteHistory::guarded(const std::unique_ptr<SQLite::Database>& db, Work work) const -> decltype(work()) {
+    const auto deadline = std::chrono::steady_clock::now() + busyTimeout_;
+    for (;;) {
+        try {
+            return work();
+        } catch (const SQLite::Exception& e) {
+            if (!isBusy(e) || std::chrono::steady_clock::now() >= deadline) {
+                return failure(reasonOf(e, busyTimeout_, db ? ::sqlite3_system_errno(db->getHandle()) : 0));
+            }
+        }
+        std::this_thread::sleep_for(kBusyRetryPause);
     }
-    std::error_code error;
-    const auto status = std::filesystem::status(path_, error);
+}
+
+Expected<Done> SqliteHistory::openWriter() {
+    if (path_.empty()) {
+        return Failure{"no place for the history: neither XDG_DATA_HOME nor HOME is an absolute folder"};
+    }
+    std::error_code statusError;
+    const auto status = std::filesystem::status(path_, statusError);
     int flags = SQLITE_OPEN_READWRITE;
     if (std::filesystem::is_directory(status)) {
-        fail("a folder is in the way of the database");
-    } else if (!std::filesystem::exists(status)) {
-        std::filesystem::create_directories(path_.parent_path(), error);
-        if (error) {
-            fail("cannot create its folder: " + error.message());
+        return failure("a folder is in the way of the database");
+    }
+    if (!std::filesystem::exists(status)) {
+        // A bare file name lies in the current folder, which is there already.
+        std::error_code folderError;
+        if (path_.has_parent_path()) {
+            std::filesystem::create_directories(path_.parent_path(), folderError);
+        }
+        if (folderError) {
+            return failure("cannot create its folder: " + folderError.message());
         }
         flags |= SQLITE_OPEN_CREATE;
     }
     std::unique_ptr<SQLite::Database> db;
-    try {
+    return guarded(db, [&]() -> Expected<Done> {
         db = std::make_unique<SQLite::Database>(path_, flags, static_cast<int>(busyTimeout_.count()));
-        prepareForWriting(*db);
+        if (Expected<Done> prepared = prepareForWriting(*db); !prepared) {
+            return failure(prepared.reason());
+        }
         writer_ = std::make_unique<Writer>(std::move(db));
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_, db ? ::sqlite3_system_errno(db->getHandle()) : 0));
-    } catch (const NewerSchema& newer) {
-        fail("written by a newer version of quarnel (schema " + std::to_string(newer.found) + ", this one knows " +
-             std::to_string(currentSchemaVersion()) + "); it is only read, never changed");
-    }
+        return Done{};
+    });
 }
 
-void SqliteHistory::record(const RunRecord& run) {
-    recordAll({run});
+Expected<Done> SqliteHistory::record(const RunRecord& run) {
+    return recordAll({run});
 }
 
-void SqliteHistory::recordAll(const std::vector<RunRecord>& runs) {
+Expected<Done> SqliteHistory::recordAll(const std::vector<RunRecord>& runs) {
     if (!writer_) {
-        openWriter();
+        if (Expected<Done> opened = openWriter(); !opened) {
+            return opened;
+        }
     }
-    try {
+    return guarded(writer_->db, [&]() -> Expected<Done> {
         // The write lock up front: a deferred one could fail at once instead of waiting.
         SQLite::Transaction transaction(*writer_->db, SQLite::TransactionBehavior::IMMEDIATE);
         for (const RunRecord& run : runs) {
             insert(run);
         }
         transaction.commit();
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_, ::sqlite3_system_errno(writer_->db->getHandle())));
-    }
+        return Done{};
+    });
 }
-
 void SqliteHistory::insert(const RunRecord& run) {
     SQLite::Statement& insert = writer_->insert;
     insert.tryReset();  // an earlier failure is told already
@@ -194,24 +239,22 @@ SQLite::Database* SqliteHistory::reader() const {
     return reader_->tableExists("runs") ? reader_.get() : nullptr;
 }
 
-std::vector<std::string> SqliteHistory::domains() const {
-    std::vector<std::string> found;
-    try {
+Expected<std::vector<std::string>> SqliteHistory::domains() const {
+    return guarded(reader_, [&]() -> Expected<std::vector<std::string>> {
+        std::vector<std::string> found;
         if (SQLite::Database* db = reader()) {
             SQLite::Statement query(*db, kDomains);
             while (query.executeStep()) {
                 found.push_back(query.getColumn(0).getString());
             }
         }
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_, 0));
-    }
-    return found;
+        return found;
+    });
 }
 
-std::vector<RunRecord> SqliteHistory::runs(const RunFilter& filter) const {
-    std::vector<RunRecord> found;
-    try {
+Expected<std::vector<RunRecord>> SqliteHistory::runs(const RunFilter& filter) const {
+    return guarded(reader_, [&]() -> Expected<std::vector<RunRecord>> {
+        std::vector<RunRecord> found;
         SQLite::Database* db = reader();
         if (db == nullptr) {
             return found;
@@ -235,21 +278,10 @@ std::vector<RunRecord> SqliteHistory::runs(const RunFilter& filter) const {
             query.bind(3 + static_cast<int>(i), filter.domains[i]);
         }
         while (query.executeStep()) {
-            RunRecord run;
-            run.startedAt = std::chrono::sys_seconds(std::chrono::seconds(query.getColumn(0).getInt64()));
-            run.duration = std::chrono::milliseconds(query.getColumn(1).getInt64());
-            run.domain = query.getColumn(2).getString();
-            run.origin = query.getColumn(3).getString() == "window" ? RunOrigin::Window : RunOrigin::Cli;
-            run.fetchFailures = query.getColumn(4).getInt();
-            for (std::size_t i = 0; i < kResults.size(); ++i) {
-                run.results[kResults[i].result] = textColumn(query, 5 + static_cast<int>(i));
-            }
-            found.push_back(std::move(run));
+            found.push_back(runOfRow(query));
         }
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e, busyTimeout_, 0));
-    }
-    return found;
+        return found;
+    });
 }
 
 }  // namespace quarnel::history

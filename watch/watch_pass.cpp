@@ -19,11 +19,9 @@ WatchOutcome WatchPass::run(const std::vector<std::string>& domains) {
 void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
     const auto before = lastCompleteResults(domain);
     const RunRecord run = site_.query(domain);
-    try {
-        recorder_.record(run);
-    } catch (const history::HistoryError& error) {
+    if (const Expected<Done> recorded = recorder_.record(run); !recorded) {
         outcome.everyRunRecorded = false;
-        tellHistoryProblem(error);
+        tellHistoryProblem(recorded.reason());
     }
     // A value missing because its service could not be reached has not changed: such a
     // run is kept in the history but compared with nothing.
@@ -46,25 +44,25 @@ void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
 }
 
 std::optional<RunResults> WatchPass::lastCompleteResults(const std::string& domain) {
-    try {
-        history::RunFilter filter;
-        filter.domains = {domain};
-        const std::vector<RunRecord> runs = history_.runs(filter);
-        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-            if (run->fetchFailures == 0) {
-                return run->results;
-            }
+    history::RunFilter filter;
+    filter.domains = {domain};
+    const auto runs = history_.runs(filter);
+    if (!runs) {
+        tellHistoryProblem(runs.reason());
+        return std::nullopt;
+    }
+    for (auto run = runs->rbegin(); run != runs->rend(); ++run) {
+        if (run->fetchFailures == 0) {
+            return run->results;
         }
-    } catch (const history::HistoryError& error) {
-        tellHistoryProblem(error);
     }
     return std::nullopt;
 }
 
 // Told once per pass: a broken database would otherwise repeat itself for every domain.
-void WatchPass::tellHistoryProblem(const history::HistoryError& error) {
-    if (toldProblems_.insert(error.what()).second) {
-        err_ << "history: " << error.what() << std::endl;
+void WatchPass::tellHistoryProblem(const std::string& reason) {
+    if (toldProblems_.insert(reason).second) {
+        err_ << "history: " << reason << std::endl;
     }
 }
 

@@ -35,7 +35,7 @@ public:
 private:
     void watch(const std::string& domain, WatchOutcome& outcome);
     std::optional<RunResults> lastCompleteResults(const std::string& domain);
-    void tellHistoryProblem(const history::HistoryError& error);
+    void tellHistoryProblem(const std::string& reason);
 
     SiteQuery& site_;
     const history::HistoryReader& history_;

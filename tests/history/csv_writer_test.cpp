@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <sstream>
 
 namespace quarnel::history {
@@ -69,6 +71,25 @@ TEST(CsvWriterTest, EveryDomainSurvivesAndUnwrittenResultsStayEmpty) {
     std::ostringstream withMark;
     writeCsv(withMark, {}, {.byteOrderMark = true, .times = CsvOptions::Times::Local});
     EXPECT_EQ(withMark.str().rfind("\xEF\xBB\xBFstarted,", 0), 0u);
+}
+
+TEST(CsvWriterTest, LocalTimesAreTheMachinesClockWithItsOffset) {
+    RunRecord run;
+    run.startedAt = std::chrono::sys_days(std::chrono::year(2026) / 12 / 6) + 23h + 14min + 2s;
+    const std::vector<std::pair<const char*, const char*>> zones = {
+        {"CST-8", "2026-12-07T07:14:02+08:00"},
+        {"<-0330>3:30", "2026-12-06T19:44:02-03:30"},
+        {"UTC0", "2026-12-06T23:14:02+00:00"},
+    };
+    for (const auto& [zone, started] : zones) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        std::ostringstream out;
+        writeCsv(out, {run}, {.times = CsvOptions::Times::Local});
+        EXPECT_EQ(parseCsv(out.str()).at(1).at(0), started) << zone;
+    }
+    ::unsetenv("TZ");
+    ::tzset();
 }
 
 }  // namespace

@@ -133,12 +133,13 @@ void HistoryWindow::showDomain(const std::string& domain) {
     if (reader_ == nullptr) {
         showNotice(historyUnavailable(unavailable_));
     } else {
-        try {
-            domains = reader_->domains();
+        auto read = reader_->domains();
+        if (read) {
+            domains = std::move(*read);
             showNotice(domains.empty() ? QStringLiteral("还没有查询记录。在主窗口查询一个网址后，结果会记在这里。")
                                        : QString());
-        } catch (const std::exception& error) {
-            showNotice(historyUnavailable(error.what()));
+        } else {
+            showNotice(historyUnavailable(read.reason()));
         }
     }
     const QSignalBlocker quiet(domains_);
@@ -160,10 +161,11 @@ void HistoryWindow::showRuns() {
     if (reader_ != nullptr && domains_->currentIndex() >= 0) {
         history::RunFilter filter;
         filter.domains = {domains_->currentData().toByteArray().toStdString()};
-        try {
-            runs_ = reader_->runs(filter);
-        } catch (const std::exception& error) {
-            showNotice(historyUnavailable(error.what()));
+        auto read = reader_->runs(filter);
+        if (read) {
+            runs_ = std::move(*read);
+        } else {
+            showNotice(historyUnavailable(read.reason()));
         }
     }
     chart_->setRuns(runs_);

@@ -87,13 +87,11 @@ void WindowHistory::store(const RunRecord& run) {
     if (access_.recorder == nullptr) {
         return;  // told once, when the database would not open
     }
-    try {
-        access_.recorder->record(run);
-    } catch (const std::exception& error) {
+    if (const Expected<Done> recorded = access_.recorder->record(run); !recorded) {
         // No box here: the run has shown its results, and the window stays as it left it.
         ++unrecordedRuns_;
-        lastRecordingError_ = QString::fromStdString(error.what());
-        std::cerr << "history: " << error.what() << '\n';
+        lastRecordingError_ = QString::fromStdString(recorded.reason());
+        std::cerr << "history: " << recorded.reason() << '\n';
     }
     if (historyWindow_ != nullptr && historyWindow_->isVisible()) {
         historyWindow_->setRecordingProblem(recordingProblem());
@@ -127,11 +125,12 @@ void WindowHistory::exportAllRuns() {
         QMessageBox::warning(&window_, title, historyUnavailable(access_.unavailable));
         return;
     }
-    try {
-        exportCsv(&window_, access_.reader->runs({}), QStringLiteral("查询历史"));
-    } catch (const std::exception& error) {
-        QMessageBox::warning(&window_, title, historyUnavailable(error.what()));
+    const auto runs = access_.reader->runs({});
+    if (!runs) {
+        QMessageBox::warning(&window_, title, historyUnavailable(runs.reason()));
+        return;
     }
+    exportCsv(&window_, *runs, QStringLiteral("查询历史"));
 }
 
 void WindowHistory::copyResults() {

@@ -55,7 +55,7 @@ public:
 
 class FailingRecorder final : public history::RunRecorder {
 public:
-    void record(const RunRecord& /*run*/) override { throw history::HistoryError("磁盘已满"); }
+    Expected<Done> record(const RunRecord& /*run*/) override { return Failure{"磁盘已满"}; }
 };
 
 struct Window {
@@ -119,7 +119,7 @@ private slots:
         fromCli.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
         fromCli.domain = kDomain;
         fromCli.results[Result::DayCount] = "约7";
-        window.store.record(fromCli);
+        QVERIFY(window.store.record(fromCli).ok());
         window.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.form));
         window.query();
@@ -129,7 +129,7 @@ private slots:
 
         history::RunFilter ofDomain;
         ofDomain.domains = {kDomain};
-        const std::vector<RunRecord> runs = window.store.runs(ofDomain);
+        const std::vector<RunRecord> runs = window.store.runs(ofDomain).value();
         QCOMPARE(runs.size(), 3u);
         QCOMPARE(runs[1].origin, RunOrigin::Window);
         QCOMPARE(runs[1].fetchFailures, 1);
