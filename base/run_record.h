@@ -21,7 +21,7 @@ struct RunRecord {
     std::string profile = "classic";  // the rule set the run used
     int blockedPages = 0;             // answers that were a verification page or a stub
     // Why each result has no value, where the run could tell (empty where it has one).
-    std::array<std::string, kResultCount> reasons;
+    std::array<std::string, kResultCount> reasons{};
 
     bool operator==(const RunRecord&) const = default;
 };

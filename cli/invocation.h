@@ -23,10 +23,10 @@ struct Invocation {
     std::filesystem::path historyFile;  // the default until --history-file replaces it
     std::filesystem::path profileFolder;  // where the user's own profiles are
     std::string profile = "classic";      // --profile: a name or a path
-    std::string key;                      // for a service that wants one (QUARNEL_OPR_KEY)
-    std::filesystem::path cookieFile;     // for profiles that keep cookies
+    std::string key{};                    // for a service that wants one (QUARNEL_OPR_KEY)
+    std::filesystem::path cookieFile{};   // for profiles that keep cookies
     // Set by the command that the command line names; returns the exit status.
-    std::function<int()> command;
+    std::function<int()> command{};
 };
 
 // Exit statuses every command keeps to.

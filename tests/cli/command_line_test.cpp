@@ -85,7 +85,7 @@ TEST_F(CommandLineTest, TrendTellsTheChangesAndDrawsSparklinesOnATerminal) {
         RunRecord run{.startedAt = clock_.at - ago, .domain = "example.com", .results = {}};
         run.results[Result::DayCount] = dayCount;
         run.results[Result::PageRank] = "3";
-        seeded.record(run);
+        ASSERT_TRUE(seeded.record(run).ok());
     }
 
     const auto terminal = run({"trend", "example.com"}, "", true);
@@ -115,7 +115,7 @@ TEST_F(CommandLineTest, HistoryThatCannotBeUsedIsLeftUntouchedAndTheQueryStillPr
         {"a folder in the way", "history.sqlite3", [](const auto& path) { std::filesystem::create_directory(path); }, true},
         {"no folder can be made", "quarnel", [](const auto& path) { std::ofstream(path) << "a file"; }, false},
         {"newer schema", "history.sqlite3", [](const auto& path) {
-             history::SqliteHistory(path).record({});
+             EXPECT_TRUE(history::SqliteHistory(path).record(RunRecord()).ok());
              SQLite::Database(path, SQLite::OPEN_READWRITE).exec("PRAGMA user_version = 7");
          }, false},
     };

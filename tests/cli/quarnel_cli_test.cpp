@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_F(QuarnelCliTest, FullDiskIsAFailedRecordNotAFailedFetch) {
-    history::SqliteHistory(history_).record({});
+    ASSERT_TRUE(history::SqliteHistory(history_).record({}).ok());
     std::signal(SIGXFSZ, SIG_IGN);  // the file size limit then fails the write instead of killing
 
     const auto result = batch("example.com\n", {"/usr/bin/prlimit", "--fsize=4096"});
@@ -38,7 +38,7 @@ TEST_F(QuarnelCliTest, FullDiskIsAFailedRecordNotAFailedFetch) {
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_TRUE(result.out.starts_with("http://example.com\n")) << result.out;
     EXPECT_NE(result.err.find("\nhistory: " + history_.string() + ": "), std::string::npos) << result.err;
-    EXPECT_EQ(history::SqliteHistory(history_).runs({}).size(), 1u);
+    EXPECT_EQ(history::SqliteHistory(history_).runs({})->size(), 1u);
 }
 
 TEST_F(QuarnelCliTest, TwoBatchesRecordingAtOnceLoseNoRun) {
@@ -51,7 +51,7 @@ TEST_F(QuarnelCliTest, TwoBatchesRecordingAtOnceLoseNoRun) {
     EXPECT_EQ(first.get().exitCode, 1);
     EXPECT_EQ(second.get().exitCode, 1);
 
-    EXPECT_EQ(history::SqliteHistory(history_).runs({}).size(), 1000u);
+    EXPECT_EQ(history::SqliteHistory(history_).runs({})->size(), 1000u);
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ TEST_F(WatchCommandsTest, ChangesArePrintedAndReachTheDesktopThroughNotifySend) 
     std::filesystem::permissions(folder_ / "notify-send", std::filesystem::perms::owner_all);
     ::setenv("PATH", (folder_.string() + ":/usr/bin:/bin").c_str(), 1);
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
-    history::SqliteHistory(history_).record(
+    ASSERT_TRUE(history::SqliteHistory(history_).record(
         {.domain = "example.com",
-         .results = RunResults({"120", "345", "6,789", "10,000", "2026-11-30", "首页第一", "3", "可能是劫持thief.cn"})});
+         .results = RunResults({"120", "345", "6,789", "10,000", "2026-11-30", "首页第一", "3", "可能是劫持thief.cn"})}).ok());
     write(list_, "example.com\n");
 
     const auto result = watch({});
@@ -54,7 +54,7 @@ TEST_F(WatchCommandsTest, BadListsAreToldAndEveryGoodLineIsStillWatched) {
         for (const std::string& told : c.told) {
             EXPECT_NE(result.err.find(told), std::string::npos) << result.err;
         }
-        EXPECT_EQ(std::filesystem::exists(history_) ? history::SqliteHistory(history_).runs({}).size() : 0, c.runs);
+        EXPECT_EQ(std::filesystem::exists(history_) ? history::SqliteHistory(history_).runs({})->size() : 0, c.runs);
     }
 }
 

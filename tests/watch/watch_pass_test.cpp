@@ -58,7 +58,7 @@ TEST(WatchPassTest, TellsWhatChangedSinceTheLastRunThatReachedEveryService) {
         std::filesystem::remove_all(folder);
         history::SqliteHistory history(folder / "history.sqlite3");
         for (const RunRecord& run : c.recorded) {
-            history.record(run);
+            ASSERT_TRUE(history.record(run).ok());
         }
         ScriptedSite site(c.now);
         CountingNotifier notifier;
@@ -70,7 +70,7 @@ TEST(WatchPassTest, TellsWhatChangedSinceTheLastRunThatReachedEveryService) {
         EXPECT_EQ(notifier.sent, c.printed.empty() ? 0u : 1u);
         EXPECT_EQ(outcome.everyFetchCompleted, c.everyFetchCompleted);
         EXPECT_TRUE(outcome.everyRunRecorded);
-        EXPECT_EQ(history.runs({}).size(), c.recorded.size() + 1);
+        EXPECT_EQ(history.runs({})->size(), c.recorded.size() + 1);
     }
     std::filesystem::remove_all(folder);
 }

@@ -190,7 +190,7 @@ private slots:
         run.domain = "a\"b,c\nd";
         run.fetchFailures = 1;
         run.results[Result::DayCount] = "约1,234";
-        window.store.record(run);
+        QVERIFY(window.store.record(run).ok());
         savePath_ = window.folder.filePath("导出.csv");
 
         window.run("导出 CSV…");
