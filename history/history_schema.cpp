@@ -14,7 +14,9 @@ namespace {
 // runs lie side by side however many other domains were queried in between. `seq`
 // tells apart runs of one domain started in the same second. Times are seconds since
 // 1970 (UTC), a third of the bytes of the ISO text the views show.
-constexpr std::array<const char*, 1> kMigrations = {
+// Version 2 adds what a run's rules were: the profile, how many answers were a
+// verification page or a stub, and why each empty result is empty (a JSON object by key).
+constexpr std::array<const char*, 2> kMigrations = {
     R"(CREATE TABLE runs(
          domain TEXT NOT NULL,
          started INTEGER NOT NULL,
@@ -27,6 +29,9 @@ constexpr std::array<const char*, 1> kMigrations = {
          day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,
          pagerank_value INTEGER,
          PRIMARY KEY (domain, started, seq)) WITHOUT ROWID)",
+    R"(ALTER TABLE runs ADD COLUMN profile TEXT NOT NULL DEFAULT 'classic';
+       ALTER TABLE runs ADD COLUMN blocked INTEGER NOT NULL DEFAULT 0;
+       ALTER TABLE runs ADD COLUMN reasons TEXT)",
 };
 
 int userVersion(SQLite::Database& db) {

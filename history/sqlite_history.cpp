@@ -6,6 +6,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -22,9 +23,9 @@ constexpr std::chrono::milliseconds kBusyRetryPause{10};
 constexpr const char* kInsert =
     "INSERT INTO runs(domain, started, seq, duration_ms, origin, fetch_failures,"
     " day, week, month, \"all\", snapshot, homepage, pagerank, hijack,"
-    " day_count, week_count, month_count, all_count, pagerank_value)"
+    " day_count, week_count, month_count, all_count, pagerank_value, profile, blocked, reasons)"
     " VALUES(?1, ?2, (SELECT count(*) FROM runs WHERE domain = ?1 AND started = ?2), ?3, ?4, ?5,"
-    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21)";
 
 // One index seek per domain instead of a walk over every run.
 constexpr const char* kDomains =
@@ -33,10 +34,43 @@ constexpr const char* kDomains =
     " WHERE next.domain IS NOT NULL)"
     " SELECT domain FROM next WHERE domain IS NOT NULL";
 
+// A database from before the rules were recorded is read without being changed: its
+// runs all used the classic rules.
 constexpr const char* kSelect =
     "SELECT started, duration_ms, domain, origin, fetch_failures,"
-    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack FROM runs"
+    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, profile, blocked, reasons FROM runs"
     " WHERE started >= ? AND started <= ?";
+constexpr const char* kSelectBeforeRules =
+    "SELECT started, duration_ms, domain, origin, fetch_failures,"
+    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, 'classic', 0, NULL FROM runs"
+    " WHERE started >= ? AND started <= ?";
+constexpr int kFirstVersionWithRules = 2;
+
+// Why each empty result is empty, by key, as one JSON object; nothing when none is.
+std::optional<std::string> reasonsJson(const RunRecord& run) {
+    nlohmann::json reasons = nlohmann::json::object();
+    for (const ResultInfo& info : kResults) {
+        if (const std::string& reason = run.reasons[static_cast<std::size_t>(info.result)]; !reason.empty()) {
+            reasons[std::string(info.key)] = reason;
+        }
+    }
+    if (reasons.empty()) {
+        return std::nullopt;
+    }
+    return reasons.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void readReasons(const std::optional<std::string>& stored, RunRecord& run) {
+    const nlohmann::json reasons = nlohmann::json::parse(stored.value_or("{}"), nullptr, false);
+    if (!reasons.is_object()) {
+        return;  // a damaged cell costs the reasons, never the run
+    }
+    for (const ResultInfo& info : kResults) {
+        if (const auto found = reasons.find(std::string(info.key)); found != reasons.end() && found->is_string()) {
+            run.reasons[static_cast<std::size_t>(info.result)] = found->get<std::string>();
+        }
+    }
+}
 
 const char* originName(RunOrigin origin) {
     return origin == RunOrigin::Window ? "window" : "cli";
@@ -111,6 +145,9 @@ RunRecord runOfRow(SQLite::Statement& query) {
     for (std::size_t i = 0; i < kResults.size(); ++i) {
         run.results[kResults[i].result] = textColumn(query, 5 + static_cast<int>(i));
     }
+    run.profile = query.getColumn(13).getString();
+    run.blockedPages = query.getColumn(14).getInt();
+    readReasons(textColumn(query, 15), run);
     return run;
 }
 
@@ -225,6 +262,9 @@ void SqliteHistory::insert(const RunRecord& run) {
             ++numberIndex;
         }
     }
+    insert.bind(19, run.profile);
+    insert.bind(20, run.blockedPages);
+    bindText(insert, 21, reasonsJson(run));
     insert.exec();
 }
 
@@ -259,7 +299,8 @@ Expected<std::vector<RunRecord>> SqliteHistory::runs(const RunFilter& filter) co
         if (db == nullptr) {
             return found;
         }
-        std::string sql = kSelect;
+        const bool withRules = db->execAndGet("PRAGMA user_version").getInt() >= kFirstVersionWithRules;
+        std::string sql = withRules ? kSelect : kSelectBeforeRules;
         if (!filter.domains.empty()) {
             sql += " AND domain IN (?";
             for (std::size_t i = 1; i < filter.domains.size(); ++i) {

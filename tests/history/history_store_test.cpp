@@ -32,6 +32,9 @@ RunRecord runOf(std::string domain, std::chrono::sys_seconds startedAt) {
     run.results[Result::AllTimeCount] = "约91,011";
     run.results[Result::HomePageVerdict] = "首页第一";
     run.results[Result::PageRank] = "3";
+    run.profile = "current";
+    run.blockedPages = 2;
+    run.reasons[static_cast<std::size_t>(Result::Snapshot)] = "the page is blocked (百度安全验证)";
     return run;
 }
 
@@ -112,6 +115,33 @@ TEST_F(HistoryStoreTest, AnEmptyFileHasNoRunsAndBecomesOursButANewerOrForeignDat
 // SQLite answers "busy" without waiting where its own wait could deadlock, as when one
 // writer switches the journal mode while another creates the schema. Without the store
 // trying again there, about one new file in thirty lost a run.
+// A database of the version before rules were recorded: read as it is, then taken
+// forward once by the first record, its runs kept as runs of the classic rules.
+TEST_F(HistoryStoreTest, ADatabaseFromBeforeRulesIsReadAsItIsAndMigratedOnceByTheFirstRecord) {
+    std::filesystem::create_directories(path_.parent_path());
+    {
+        SQLite::Database old(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        old.exec("CREATE TABLE runs(domain TEXT NOT NULL, started INTEGER NOT NULL, seq INTEGER NOT NULL,"
+                 " duration_ms INTEGER NOT NULL, origin TEXT NOT NULL, fetch_failures INTEGER NOT NULL,"
+                 " day TEXT, week TEXT, month TEXT, \"all\" TEXT, snapshot TEXT, homepage TEXT, pagerank TEXT,"
+                 " hijack TEXT, day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,"
+                 " pagerank_value INTEGER, PRIMARY KEY (domain, started, seq)) WITHOUT ROWID;"
+                 "INSERT INTO runs VALUES('a.cn', 1, 0, 5, 'cli', 0, '12', NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
+                 " 12, NULL, NULL, NULL, NULL); PRAGMA user_version = 1");
+    }
+    const std::string before = bytesOf(path_);
+    ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
+    EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
+
+    ASSERT_TRUE(SqliteHistory(path_).record(runOf("b.cn", sys_days(std::chrono::year(2026) / 1 / 1))));
+    const std::vector<RunRecord> runs = SqliteHistory(path_).runs({}).value();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].results[Result::DayCount], "12");
+    EXPECT_EQ(runs[0].profile, "classic");
+    EXPECT_EQ(runs[1].profile, "current");
+    EXPECT_EQ(SQLite::Database(path_).execAndGet("PRAGMA user_version").getInt(), 2);
+}
+
 TEST_F(HistoryStoreTest, WritersCreatingOneFileAtOnceLoseNoRun) {
     constexpr int kTries = 150;
     constexpr int kWriters = 8;
