@@ -72,9 +72,37 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
+    // One query of `domain` by `profile`, every request going to `transport`.
+    MemoryControlModel run(const rules::Profile& profile, HttpTransport& transport, const std::string& domain,
+                           const std::string& key = {}) {
+        testing::RecordingMessageBox messages;
+        HttpPageFetcher fetcher(transport, messages);
+        MemoryControlModel controls;
+        controls.setText(TextBox::Text3, domain);
+        const QueryContext context{.profile = profile, .fetcher = fetcher, .clock = clock, .key = key, .trace = &trace};
+        QueryRun(controls, context, nullptr).run();
+        shownMessages = messages.shown.size();
+        return controls;
+    }
+
+    // Answers every request with `answer`, or only those to `host` where one is given.
+    struct Answering final : HttpTransport {
+        std::string answer;
+        std::string host;
+        std::vector<HttpRequest> requests;
+        Expected<HttpReply> fetch(const HttpRequest& request) override {
+            requests.push_back(request);
+            if (request.url.find(host) == std::string::npos) {
+                return Failure{"no answer here"};
+            }
+            return HttpReply{200, "text/html", answer};
+        }
+    };
+
     const fs::path folder_ = fs::temp_directory_path() / ("quarnel-real-pages-" + std::to_string(::getpid()));
     testing::FixedClock clock;
     RunTrace trace;
+    std::size_t shownMessages = 0;
 };
 
 // Each page over HTTPS through fake-web, answering every search of the run, the domain
@@ -93,15 +121,10 @@ TEST_F(RealPagesTest, CurrentRulesReadEveryPageAsItPrintsIt) {
         server.start();
         ::setenv("https_proxy", server.proxyUrl().c_str(), 1);
         CurlTransport transport;
-        testing::RecordingMessageBox messages;
-        HttpPageFetcher fetcher(transport, messages);
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, *page.host ? page.host : "example.com");
-        const QueryContext context{.profile = current(), .fetcher = fetcher, .clock = clock, .key = {}, .trace = &trace};
-        QueryRun(controls, context, nullptr).run();
+        const MemoryControlModel controls = run(current(), transport, *page.host ? page.host : "example.com");
         server.stop();
 
-        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(shownMessages, 0u);
         EXPECT_EQ(server.requestLog().size(), 4u) << "four searches; the first result comes from the last";
         for (const ResultLabel label : {ResultLabel::Label4, ResultLabel::Label5, ResultLabel::Label12,
                                         ResultLabel::Label13}) {
@@ -129,18 +152,9 @@ TEST_F(RealPagesTest, CurrentRulesReadEveryPageAsItPrintsIt) {
 TEST_F(RealPagesTest, ClassicRulesFindTheirMarkersOnlyOnThe2008PageAndTellBlockedPages) {
     for (const RealPage& page : kRealPages) {
         SCOPED_TRACE(page.file);
-        struct SamePage final : HttpTransport {
-            std::string body;
-            Expected<HttpReply> fetch(const HttpRequest&) override { return HttpReply{200, "text/html", body}; }
-        } transport;
-        transport.body = pageBytes(page.file);
-        testing::RecordingMessageBox messages;
-        HttpPageFetcher fetcher(transport, messages);
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, "example.com");
-        const QueryContext context{.profile = testing::classic(), .fetcher = fetcher, .clock = clock, .key = {},
-                                   .trace = &trace};
-        QueryRun(controls, context, nullptr).run();
+        Answering transport;
+        transport.answer = pageBytes(page.file);
+        const MemoryControlModel controls = run(testing::classic(), transport, "example.com");
         EXPECT_EQ(shown(controls, ResultLabel::Label4), std::string(page.file).starts_with("baidu_2008") ? "21" : "");
         EXPECT_EQ(trace.blockedCount() > 0, page.blocked);
     }
@@ -148,17 +162,6 @@ TEST_F(RealPagesTest, ClassicRulesFindTheirMarkersOnlyOnThe2008PageAndTellBlocke
 
 // Open PageRank answers in JSON; its key goes in a header, and without one nothing is asked.
 TEST_F(RealPagesTest, PageRankComesFromOpenPageRanksJsonOnlyWithAKey) {
-    struct Recording final : HttpTransport {
-        std::string answer;
-        std::vector<HttpRequest> requests;
-        Expected<HttpReply> fetch(const HttpRequest& request) override {
-            requests.push_back(request);
-            if (request.url.find("openpagerank.com") == std::string::npos) {
-                return Failure{"only the PageRank service answers here"};
-            }
-            return HttpReply{200, "application/json", answer};
-        }
-    };
     const std::string good = R"({"status_code":200,"response":[{"status_code":200,"page_rank_decimal":4.56}]})";
     const struct {
         const char* name;
@@ -175,14 +178,10 @@ TEST_F(RealPagesTest, PageRankComesFromOpenPageRanksJsonOnlyWithAKey) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Recording transport;
+        Answering transport;
         transport.answer = c.answer;
-        testing::RecordingMessageBox messages;
-        HttpPageFetcher fetcher(transport, messages);
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, "example.com");
-        const QueryContext context{.profile = current(), .fetcher = fetcher, .clock = clock, .key = c.key, .trace = &trace};
-        QueryRun(controls, context, nullptr).run();
+        transport.host = "openpagerank.com";
+        const MemoryControlModel controls = run(current(), transport, "example.com", c.key);
 
         EXPECT_EQ(shown(controls, ResultLabel::Label1), c.pageRank);
         EXPECT_NE(trace.reasonFor(Result::PageRank).find(c.reason), std::string::npos) << trace.reasonFor(Result::PageRank);
