@@ -41,10 +41,16 @@ Route parseRoute(const std::vector<std::string>& fields, const std::filesystem::
     route.target = fields[1];
     const std::string& kind = fields[2];
     if (kind == "gbk" || kind == "raw") {
-        expectFields(fields, 5, "HOST TARGET gbk|raw STATUS FILE");
+        // A raw page may name its own Content-Type, as a saved real page needs.
+        if (fields.size() != 5 && !(kind == "raw" && fields.size() == 6)) {
+            throw std::runtime_error("expected HOST TARGET gbk STATUS FILE, or HOST TARGET raw STATUS FILE [CONTENT-TYPE]");
+        }
         route.status = parseStatus(fields[3]);
         const std::string bytes = readFile(folder / fields[4]);
         route.body = kind == "gbk" ? toGbk(bytes) : bytes;
+        if (fields.size() == 6) {
+            route.contentType = fields[5];
+        }
     } else if (kind == "redirect") {
         expectFields(fields, 5, "HOST TARGET redirect STATUS LOCATION");
         route.reply = Reply::Redirect;
