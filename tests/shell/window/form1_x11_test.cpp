@@ -8,50 +8,24 @@
 #include "shell/window/late_curl_transport.h"
 #include "tests/shell/window/xvfb_server.h"
 #include "tests/support/proxied_stand_in.h"
+#ifndef Q_MOC_RUN
+#include "tests/shell/window/queried_site.h"
+#endif
 
 #include <QtTest>
 
 #include <QLineEdit>
 #include <QPlatformSurfaceEvent>
+#include <QProcess>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <chrono>
 #include <memory>
-#include <string>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace quarnel {
 namespace {
 
-using namespace std::chrono_literals;
-
 // Every page the panels ask for comes from here, on loopback.
 testing::ProxiedStandIn standIn{{}};
-
-class NoOpener final : public UrlOpener {
-public:
-    void open(const std::string& /*url*/) override {}
-};
-
-// A left click at `at` on the screen, through the X server as a mouse would send it.
-void clickOnScreen(const QPoint& at) {
-    std::vector<std::string> args = {"xdotool", "mousemove", std::to_string(at.x()), std::to_string(at.y()),
-                                     "click",   "1"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (::posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) == 0) {
-        ::waitpid(pid, nullptr, 0);
-    }
-}
 
 // Counts the native windows Qt makes for the window it watches, and clicks `target`
 // 50 ms after the window's first paint. The click goes from a thread of its own: by
@@ -60,8 +34,8 @@ class ClickAfterFirstPaint final : public QObject {
 public:
     explicit ClickAfterFirstPaint(QWidget& target) : target_(target) {}
     ~ClickAfterFirstPaint() override {
-        if (clicker_.joinable()) {
-            clicker_.join();
+        if (clicker_) {
+            clicker_->wait();
         }
     }
 
@@ -69,12 +43,15 @@ public:
         if (event->type() == QEvent::PlatformSurface &&
             static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated) {
             ++nativeWindows;
-        } else if (event->type() == QEvent::Paint && !clicker_.joinable()) {
+        } else if (event->type() == QEvent::Paint && !clicker_) {
             const QPoint at = target_.mapToGlobal(target_.rect().center());
-            clicker_ = std::thread([at] {
-                std::this_thread::sleep_for(50ms);
-                clickOnScreen(at);
-            });
+            // Through the X server, as a mouse would send it.
+            clicker_.reset(QThread::create([at] {
+                QThread::msleep(50);
+                QProcess::execute("xdotool",
+                                  {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+            }));
+            clicker_->start();
         }
         return false;
     }
@@ -83,7 +60,7 @@ public:
 
 private:
     QWidget& target_;
-    std::thread clicker_;
+    std::unique_ptr<QThread> clicker_;
 };
 
 }  // namespace
@@ -103,7 +80,7 @@ private slots:
         LateCurlTransport transport("no-such-library.so");  // the test runs no query
         QTemporaryDir folder;
         const LastDomainFile lastDomain(std::filesystem::path(folder.path().toStdString()) / "dz.txt");
-        NoOpener opener;
+        testing::NoOpener opener;
         Form1 form(transport, lastDomain, opener);
         auto* text3 = form.findChild<QLineEdit*>("Text3");
         const auto* timer1 = form.findChild<QTimer*>("Timer1");

@@ -3,12 +3,11 @@
 // leaving the window as the run left it, the CSV export and the copied results.
 
 #include "history/sqlite_history.h"
-#include "panels/url_opener.h"
 #include "shell/last_domain_file.h"
 #include "shell/window/form1.h"
 // moc would misread the raw strings in sample_pages.h.
 #ifndef Q_MOC_RUN
-#include "tests/support/sample_pages.h"
+#include "tests/shell/window/queried_site.h"
 #include "tests/support/scripted_transport.h"
 #endif
 
@@ -31,27 +30,7 @@ namespace quarnel {
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kDomain = "example.com";
-const std::string kSearch = "http://www.baidu.com/s?wd=site%3Aexample.com";
-const std::string kLookup = "http://pr.quarnel.example/querypr.asp?url=example.com";
-const QStringList kShownResults = {"3", "pr真实", "12", "345", "首页第一", "2026-12-5", "6,789", "10,000"};
-
-const std::string kLookupPage = testing::pageRankPage("3", "该网站PR值正常");
-
-// Serves every page of a query of kDomain; the first PageRank lookup fails once.
-void serveSite(testing::ScriptedTransport& transport) {
-    transport.serve(kSearch + "&lm=1", testing::countPage("12"));
-    transport.serve(kSearch + "&lm=7", testing::countPage("345"));
-    transport.serve(kSearch + "&lm=30", testing::countPage("6,789"));
-    transport.serve(kSearch, testing::searchPage("10,000", kDomain, "2026-12-5"));
-    transport.script(kLookup, {std::nullopt, kLookupPage});
-}
-
-class NoOpener final : public UrlOpener {
-public:
-    void open(const std::string& /*url*/) override {}
-};
+using namespace testing;
 
 class FailingRecorder final : public history::RunRecorder {
 public:
@@ -62,23 +41,18 @@ struct Window {
     QTemporaryDir folder;
     LastDomainFile lastDomain{std::filesystem::path(folder.path().toStdString()) / "dz.txt"};
     history::SqliteHistory store{std::filesystem::path(folder.path().toStdString()) / "history.sqlite3"};
-    testing::ScriptedTransport transport;
+    ScriptedTransport transport;
     NoOpener opener;
     Form1 form;
 
     explicit Window(history::RunRecorder* recorder = nullptr)
         : form(transport, lastDomain, opener, {recorder != nullptr ? recorder : &store, &store, {}}) {
-        serveSite(transport);
+        for (const auto& [url, page] : kPages) {
+            transport.serve(url, page);
+        }
         form.findChild<QLineEdit*>("Text3")->setText(QString::fromStdString(kDomain));
     }
     void query() { QTest::mouseClick(form.findChild<QWidget*>("Command1"), Qt::LeftButton); }
-    QStringList captions() const {
-        QStringList captions;
-        for (const char* name : {"Label1", "Label2", "Label4", "Label5", "Label9", "Label11", "Label12", "Label13"}) {
-            captions << form.findChild<QLabel*>(name)->text();
-        }
-        return captions;
-    }
     QWidget* historyWindow() const { return form.findChild<QWidget*>("HistoryWindow"); }
     // One of the commands of the right button, as its menu entry would.
     void run(const QString& command) {
@@ -115,6 +89,7 @@ private slots:
 
     void everyRecordedRunIsOnePointInTheHistoryChart() {
         Window window;
+        window.transport.script(kLookup, {std::nullopt, kPages[4].second});  // the first lookup fails
         RunRecord fromCli;
         fromCli.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
         fromCli.domain = kDomain;
@@ -125,13 +100,12 @@ private slots:
         window.query();
         window.query();
         QCOMPARE(std::exchange(dialogs_, {}), QStringList{"无法连接服务器"});  // the first lookup of the first run
-        QCOMPARE(window.captions(), kShownResults);
+        QCOMPARE(resultCaptions(window.form), kShownResults);
 
         history::RunFilter ofDomain;
         ofDomain.domains = {kDomain};
         const std::vector<RunRecord> runs = window.store.runs(ofDomain).value();
         QCOMPARE(runs.size(), 3u);
-        QCOMPARE(runs[1].origin, RunOrigin::Window);
         QCOMPARE(runs[1].fetchFailures, 1);
         QCOMPARE(runs[2].fetchFailures, 0);
         QCOMPARE(runs[2].results[Result::DayCount], std::optional<std::string>("12"));
@@ -166,12 +140,11 @@ private slots:
     void aRunThatCannotBeRecordedKeepsItsResultsAndTheHistorySaysWhy() {
         FailingRecorder failing;
         Window window(&failing);
-        window.transport.serve(kLookup, kLookupPage);
         window.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&window.form));
         window.query();
         QCOMPARE(dialogs_, QStringList());
-        QCOMPARE(window.captions(), kShownResults);
+        QCOMPARE(resultCaptions(window.form), kShownResults);
 
         QTest::keyClick(&window.form, Qt::Key_H, Qt::ControlModifier);
         QWidget* history = window.historyWindow();
