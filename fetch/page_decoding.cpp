@@ -4,6 +4,8 @@
 #include "fetch/bytes_to_bstr.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -128,18 +130,22 @@ std::optional<DecodedPage> decodedAs(std::string_view body, std::string_view lab
 }  // namespace
 
 DecodedPage decodePage(const HttpReply& reply, const std::string& fixed, const std::string& fallback) {
-    const std::pair<std::string, std::string> choices[] = {
-        {fixed, "fixed by the profile"},
-        {charsetIn(lowered(reply.contentType)), "declared by header"},
-        {metaCharset(reply.body), "declared by meta"},
-        {fallback, "profile's fallback"},
-    };
     std::string notes;
-    for (const auto& [label, why] : choices) {
+    // Each source is looked at only when the ones before it named nothing usable.
+    const std::function<std::string()> sources[] = {
+        [&] { return fixed; },
+        [&] { return charsetIn(lowered(reply.contentType)); },
+        [&] { return metaCharset(reply.body); },
+        [&] { return fallback; },
+    };
+    constexpr const char* kWhy[] = {"fixed by the profile", "declared by header", "declared by meta",
+                                     "profile's fallback"};
+    for (std::size_t i = 0; i < std::size(sources); ++i) {
+        const std::string label = sources[i]();
         if (label.empty()) {
             continue;
         }
-        if (auto page = decodedAs(reply.body, label, why, notes)) {
+        if (auto page = decodedAs(reply.body, label, kWhy[i], notes)) {
             return std::move(*page);
         }
     }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
+#include <cstring>
 
 namespace quarnel {
 namespace {
@@ -128,17 +129,25 @@ std::optional<std::string> jsonValue(const std::string& text, const std::string&
 struct ProfileCuts::Page {
     FetchedPage fetched;
     std::string unavailable;  // why there is no text to cut (failed, blocked, no key)
+    const std::string* within = nullptr;  // a block of another page, cut without a copy
     std::unique_ptr<rules::HtmlPage> html;
 
+    const std::string& text() const { return within != nullptr ? *within : fetched.text; }
     const rules::HtmlPage& parsed() {
         if (!html) {
-            html = std::make_unique<rules::HtmlPage>(fetched.text);
+            html = std::make_unique<rules::HtmlPage>(text());
         }
         return *html;
     }
 };
 
 namespace {
+
+// memmem's two-way search: a page is searched once per blocked rule, so a plain find's
+// first-character scan over half a megabyte of markup would cost more than the cuts.
+bool contains(const std::string& text, const std::string& part) {
+    return ::memmem(text.data(), text.size(), part.data(), part.size()) != nullptr;
+}
 
 bool selectsAnything(ProfileCuts::Page& page, const std::string& xpath) {
     const Expected<rules::XPathMatch> match = page.parsed().select({xpath, rules::Finish::Text});
@@ -148,7 +157,16 @@ bool selectsAnything(ProfileCuts::Page& page, const std::string& xpath) {
 }  // namespace
 
 ProfileCuts::ProfileCuts(const QueryContext& context, const ControlModel& controls)
-    : context_(context), controls_(controls) {}
+    : context_(context), controls_(controls) {
+    const rules::Profile& profile = context.profile;
+    for (const std::optional<rules::Cut>* cut : {&profile.dayCount, &profile.weekCount, &profile.monthCount,
+                                                 &profile.allTimeCount, &profile.firstResult, &profile.pageRank,
+                                                 &profile.remark, &profile.hijack}) {
+        if (*cut) {
+            ++readsLeft_[(*cut)->page];
+        }
+    }
+}
 
 ProfileCuts::~ProfileCuts() = default;
 
@@ -183,7 +201,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
         page.unavailable = "the fetch failed: " + page.fetched.failure;
     }
     for (const rules::BlockedRule& blocked : context_.profile.blocked) {
-        const bool matches = !blocked.contains.empty() ? page.fetched.text.find(blocked.contains) != std::string::npos
+        const bool matches = !blocked.contains.empty() ? contains(page.fetched.text, blocked.contains)
                                                        : selectsAnything(page, blocked.xpath);
         if (matches) {
             trace.blocked = true;
@@ -217,7 +235,7 @@ void ProfileCuts::record(ValueTrace trace) {
 }
 
 std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& page, ValueTrace& trace) {
-    const std::string& text = page.fetched.text;
+    const std::string& text = page.text();
     if (const auto* markers = std::get_if<rules::MarkerRule>(&rule)) {
         const std::string domain = controls_.text(TextBox::Text3);
         const std::string first = expand(markers->first, domain, "", 0);
@@ -238,7 +256,7 @@ std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& pag
             trace.reason = "nothing between the markers";
             return std::nullopt;
         }
-        return CutValue{*cut.value, *cut.value};
+        return CutValue{std::move(*cut.value), {}};
     }
     if (const auto* xpath = std::get_if<rules::XPathRule>(&rule)) {
         const Expected<rules::XPathMatch> match = page.parsed().select(*xpath);
@@ -265,7 +283,7 @@ std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& pag
         }
         return std::nullopt;
     }
-    return CutValue{*value, *value};
+    return CutValue{std::move(*value), {}};
 }
 
 std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, std::string_view name,
@@ -289,6 +307,9 @@ std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, s
     if (value) {
         trace.value = value->value;
     }
+    if (--readsLeft_[cut->page] <= 0) {
+        pages_.erase(cut->page);
+    }
     record(std::move(trace));
     return value;
 }
@@ -309,7 +330,7 @@ std::optional<std::string> ProfileCuts::cutInBlock(const std::optional<rules::Bl
         return std::nullopt;
     }
     Page inside;
-    inside.fetched.text = block->block;
+    inside.within = &block->block();
     inside.fetched.completed = true;
     std::optional<CutValue> value = apply(cut->rule, inside, trace);
     std::optional<std::string> shown = value ? std::optional(value->value) : cut->otherwise;

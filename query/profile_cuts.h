@@ -29,11 +29,13 @@ struct QueryContext {
     RunTrace* trace = nullptr;
 };
 
-// A value a cut gave, and the block later cuts look inside (the value itself for a
-// marker rule, the selected element's markup for an XPath).
+// A value a cut gave, and the block later cuts look inside: the selected element's
+// markup for an XPath, the value itself otherwise (then `markup` stays empty).
 struct CutValue {
     std::string value;
-    std::string block;
+    std::string markup;
+
+    const std::string& block() const { return markup.empty() ? value : markup; }
 };
 
 // The pages of one run and the cuts made on them, as the profile says: a page is fetched
@@ -66,6 +68,9 @@ private:
     const QueryContext& context_;
     const ControlModel& controls_;
     std::map<std::string, std::unique_ptr<Page>> pages_;
+    // How many cuts of the profile have yet to read each page: a page nobody will read
+    // again is let go at once, as a run of several large pages would otherwise keep all.
+    std::map<std::string, int> readsLeft_;
 };
 
 }  // namespace quarnel
