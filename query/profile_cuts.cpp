@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -143,10 +144,13 @@ struct ProfileCuts::Page {
 
 namespace {
 
-// memmem's two-way search: a page is searched once per blocked rule, so a plain find's
-// first-character scan over half a megabyte of markup would cost more than the cuts.
-bool contains(const std::string& text, const std::string& part) {
-    return ::memmem(text.data(), text.size(), part.data(), part.size()) != nullptr;
+// A verification page or a stub says what it is in its first kilobytes; looking no
+// further keeps a large result page from costing a full search per blocked rule.
+constexpr std::size_t kBlockedPageHead = 64 * 1024;
+
+bool headContains(const std::string& text, const std::string& part) {
+    const std::size_t searched = std::min(text.size(), kBlockedPageHead + part.size());
+    return ::memmem(text.data(), searched, part.data(), part.size()) != nullptr;
 }
 
 bool selectsAnything(ProfileCuts::Page& page, const std::string& xpath) {
@@ -201,7 +205,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
         page.unavailable = "the fetch failed: " + page.fetched.failure;
     }
     for (const rules::BlockedRule& blocked : context_.profile.blocked) {
-        const bool matches = !blocked.contains.empty() ? contains(page.fetched.text, blocked.contains)
+        const bool matches = !blocked.contains.empty() ? headContains(page.fetched.text, blocked.contains)
                                                        : selectsAnything(page, blocked.xpath);
         if (matches) {
             trace.blocked = true;
