@@ -39,10 +39,6 @@ std::string siteSearchUrl(std::string_view domain, std::string_view restrictionS
     return httpUrl(hosts::kSearch, "/s?wd=site%3A" + encodeDomainForUrl(domain) + std::string(restrictionSuffix));
 }
 
-std::string pageRankUrl(std::string_view domain) {
-    return httpUrl(hosts::kPageRank, "/querypr.asp?url=" + encodeDomainForUrl(domain));
-}
-
 std::string checkPageUrl(std::string_view domain) {
     return httpUrl(hosts::kCheckSite, "/divuv/?url=" + encodeDomainForUrl(domain));
 }

@@ -16,7 +16,6 @@ inline constexpr std::string_view kNoRestriction = "";
 std::string encodeDomainForUrl(std::string_view domain);
 
 std::string siteSearchUrl(std::string_view domain, std::string_view restrictionSuffix);
-std::string pageRankUrl(std::string_view domain);
 std::string checkPageUrl(std::string_view domain);
 std::string checkSiteUrl();
 std::string bannerPageUrl();

@@ -153,8 +153,8 @@ TEST_F(HttpPageFetcherTest, EveryCallIsItsOwnRequestAndAllShareOneConnection) {
         for (const std::string_view suffix : {kLastDaySuffix, kLastWeekSuffix, kLastMonthSuffix, kNoRestriction}) {
             urls.push_back(siteSearchUrl(domain, suffix));
         }
-        urls.insert(urls.end(), {siteSearchUrl(domain, kNoRestriction), pageRankUrl(domain), pageRankUrl(domain),
-                                 pageRankUrl(domain), url("/moved")});
+        const std::string pageRank = std::string("http://pr.quarnel.example/querypr.asp?url=") + domain;
+        urls.insert(urls.end(), {siteSearchUrl(domain, kNoRestriction), pageRank, pageRank, pageRank, url("/moved")});
     }
     for (const std::string& page : urls) {
         EXPECT_NE(fetcher.getHTTPPage(page).text, "") << page;
