@@ -64,6 +64,7 @@ case "$*" in
     domains) printf '%s\n' example.com example.net 例子.cn ;;
     "--history-file other.sqlite3 domains") echo other.example ;;
     "watch list") echo watched.example ;;
+    profiles) printf 'classic\tbuilt in\ncurrent\tbuilt in\n' ;;
     "watch --watch-file other.txt list") echo other-watched.example ;;
 esac
 STUB
@@ -82,7 +83,8 @@ STUB
         [ "$offered" = "$expected" ] || { echo "'$typed': offered '$offered', expected '$expected'"; status=1; }
     done <<'CASES'
 quarnel-cli hi|history
-quarnel-cli |history trend domains watch
+quarnel-cli --profile c|classic current
+quarnel-cli |history trend domains watch profiles
 quarnel-cli --j|--json
 quarnel-cli --history-file other.sqlite3 --n|--no-history
 quarnel-cli history ex|example.com example.net
