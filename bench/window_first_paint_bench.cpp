@@ -55,7 +55,7 @@ private slots:
 int runWindow(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
-    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path());
+    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path(), {});
     const quarnel::LastDomainFile lastDomain(std::filesystem::temp_directory_path() / "quarnel-bench-none" / "dz.txt");
     struct NoOpener final : quarnel::UrlOpener {
         void open(const std::string&) override {}

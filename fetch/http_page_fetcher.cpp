@@ -14,7 +14,7 @@ FetchedPage HttpPageFetcher::getHTTPPage(const PageRequest& request) {
     const auto start = std::chrono::steady_clock::now();
     std::optional<Expected<HttpReply>> reply;
     try {
-        reply = transport_.fetch({.url = request.url, .headers = request.headers});
+        reply = transport_.fetch({.url = request.url, .headers = request.headers, .keepCookies = request.keepCookies});
     } catch (const std::exception& error) {
         page.failure = error.what();
     } catch (...) {

@@ -11,6 +11,9 @@ namespace quarnel {
 struct HttpRequest {
     std::string url;
     std::vector<std::string> headers;
+    // Sent with the user's kept cookies, and keeping what the answer sets, where the
+    // transport has a cookie file (rules for today's search pages ask for it).
+    bool keepCookies = false;
 };
 
 // A complete response, whatever its status.

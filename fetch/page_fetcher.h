@@ -16,6 +16,7 @@ struct PageRequest {
     std::vector<std::string> headers;
     std::string charset = "gb2312";
     std::string fallback;
+    bool keepCookies = false;
 };
 
 // A fetched page as text, and how it came: what the explain trace tells.

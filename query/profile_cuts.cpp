@@ -188,6 +188,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
     }
     request.charset = source.encoding.fixed;
     request.fallback = source.encoding.fallback;
+    request.keepCookies = source.cookies;
     page.fetched = context_.fetcher.getHTTPPage(request);
 
     RequestTrace trace{.page = name,

@@ -15,7 +15,8 @@ namespace quarnel {
 // When the library cannot be loaded, no request completes.
 class LateCurlTransport final : public HttpTransport {
 public:
-    explicit LateCurlTransport(const QString& path);
+    // Requests that keep cookies go through a second transport that keeps them in `cookieFile`.
+    LateCurlTransport(const QString& path, std::string cookieFile);
 
     // The installed library beside this program's install, else the one in the build tree.
     static QString path();
@@ -23,11 +24,13 @@ public:
     Expected<HttpReply> fetch(const HttpRequest& request) override;
 
 private:
-    HttpTransport* loaded();
+    HttpTransport* loaded(bool keepCookies);
 
     QLibrary library_;  // never unloaded: it must outlive transport_
+    std::string cookieFile_;
     std::once_flag loadOnce_;
     std::unique_ptr<HttpTransport> transport_;
+    std::unique_ptr<HttpTransport> cookieTransport_;
 };
 
 }  // namespace quarnel

@@ -1,3 +1,4 @@
+#include "base/user_folders.h"
 #include "history/history_path.h"
 #include "history/sqlite_history.h"
 #include "panels/desktop_url_opener.h"
@@ -48,7 +49,9 @@ int main(int argc, char** argv) {
     // class is the program's name, "quarnel", which the entry's StartupWMClass names.)
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quarnel.Quarnel"));
 
-    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path());
+    quarnel::LateCurlTransport transport(
+        quarnel::LateCurlTransport::path(),
+        quarnel::cookieFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")).string());
     const quarnel::LastDomainFile lastDomain(
         quarnel::lastDomainPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
     quarnel::DesktopUrlOpener urlOpener;

@@ -267,7 +267,7 @@ private slots:
     }
 
     void everyFailedFetchWaitsForItsOwnBox() {
-        LateCurlTransport failing("no-such-library.so");  // libcurl's library missing: no request completes
+        LateCurlTransport failing("no-such-library.so", {});  // libcurl's library missing: no request completes
         Window window(failing);
         QVERIFY(window.shown());
         window.child<QLineEdit>("Text3")->setText("example.com");
@@ -278,7 +278,7 @@ private slots:
     }
 
     void queryOverLoopbackAsksForEveryPageInOrder() {
-        LateCurlTransport transport(LateCurlTransport::path());  // as the program has it
+        LateCurlTransport transport(LateCurlTransport::path(), {});  // as the program has it
         Window window(transport);
         // As the program starts: loaded before shown, the panels' pages asked for before the panels exist.
         std::vector<std::unique_ptr<QSignalSpy>> loaded;

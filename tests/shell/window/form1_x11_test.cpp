@@ -77,7 +77,7 @@ private slots:
         if (!onXvfb_) {
             QSKIP("Xvfb is not installed");
         }
-        LateCurlTransport transport("no-such-library.so");  // the test runs no query
+        LateCurlTransport transport("no-such-library.so", {});  // the test runs no query
         QTemporaryDir folder;
         const LastDomainFile lastDomain(std::filesystem::path(folder.path().toStdString()) / "dz.txt");
         testing::NoOpener opener;
