@@ -64,10 +64,10 @@ TEST(BytesToBstrTest, DecodesAndRecoversFromErrors) {
 // every offset within a word.
 TEST(BytesToBstrTest, MultibyteAtEveryAlignment) {
     for (std::size_t pad = 0; pad <= 17; ++pad) {
-        SCOPED_TRACE(pad);
         const std::string before(pad, 'x');
         const std::string after(17 - pad, 'y');
-        EXPECT_EQ(BytesToBstr(before + "\xD6\xD0" + after + "\x81", "gb2312"), before + "\u4E2D" + after + "\uFFFD");
+        EXPECT_EQ(BytesToBstr(before + "\xD6\xD0" + after + "\x81", "gb2312"), before + "\u4E2D" + after + "\uFFFD")
+            << pad;
     }
 }
 
@@ -93,18 +93,13 @@ TEST(BytesToBstrTest, WholeTableDecodesAsPinned) {
     EXPECT_EQ(fnv1a, 0xf97445db01f32aa1u);
 }
 
-TEST(BytesToBstrTest, AcceptsEveryGbLabelLoosely) {
+TEST(BytesToBstrTest, AcceptsEveryGbLabelLooselyAndNoOther) {
     for (const char* label : {"chinese", "csgb2312", "csiso58gb231280", "gb2312", "gb_2312", "gb_2312-80", "gbk",
                               "iso-ir-58", "x-gbk", "gb18030", "GB2312", " gbk ", "\t\n\f\r X-GBK \r\n"}) {
-        SCOPED_TRACE(label);
-        EXPECT_EQ(BytesToBstr("\xD6\xD0", label), "\u4E2D");
+        EXPECT_EQ(BytesToBstr("\xD6\xD0", label), "\u4E2D") << label;
     }
-}
-
-TEST(BytesToBstrTest, RejectsOtherLabels) {
     for (const char* label : {"", " ", "utf-8", "big5", "gb 2312", "gbk2", "\vgbk"}) {
-        SCOPED_TRACE(label);
-        EXPECT_THROW(BytesToBstr("abc", label), std::invalid_argument);
+        EXPECT_THROW(BytesToBstr("abc", label), std::invalid_argument) << label;
     }
 }
 

@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 class LastDomainFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("quarnel-last-domain-" + std::to_string(::getpid()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
@@ -27,7 +26,7 @@ protected:
         return path;
     }
 
-    fs::path folder_;
+    const fs::path folder_ = fs::temp_directory_path() / ("quarnel-last-domain-" + std::to_string(::getpid()));
 };
 
 TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEndAndGbkWhereItIsNotUtf8) {
