@@ -5,19 +5,14 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 namespace quarnel {
 namespace {
 
-struct Case {
-    const char* name;
-    std::string body;
-    std::string expected;
-};
-
 TEST(BytesToBstrTest, DecodesAndRecoversFromErrors) {
     const std::string ascii("<p class=\"x\">a\0\x7f</p>\n", 22);
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"empty", "", ""},
         {"ascii unchanged", ascii, ascii},
         {"two-byte", "\xD6\xD0\xCE\xC4", "\u4E2D\u6587"},
@@ -54,9 +49,8 @@ TEST(BytesToBstrTest, DecodesAndRecoversFromErrors) {
         {"bad fourth", "\x81\x30\x81\x41", "\uFFFD0\u4E04"},
         {"bad fourth non-ascii", "\x81\x30\xD6\xD0", "\uFFFD0\u4E2D"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(BytesToBstr(c.body, "gbk"), c.expected);
+    for (const auto& [name, body, expected] : cases) {
+        EXPECT_EQ(BytesToBstr(body, "gbk"), expected) << name;
     }
 }
 

@@ -20,12 +20,6 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    fs::path put(const std::string& bytes) const {
-        const fs::path path = folder_ / "dz.txt";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
     const fs::path folder_ = fs::temp_directory_path() / ("quarnel-last-domain-" + std::to_string(::getpid()));
 };
 
@@ -41,13 +35,14 @@ TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEndAndGbkWhereItIsNotUtf8)
         {"\xF0\x9F\x98\x80.cn", "\xF0\x9F\x98\x80.cn"},
         // Written in GBK, or bytes that only look like UTF-8.
         {"\xD6\xD0\xCE\xC4.com\r\n", "中文.com"},
-        {"\xC0\xAE.cn", "喇.cn"},                      // overlong
-        {"\xED\xA0\x80.cn", "頎€.cn"},                 // surrogate
-        {"\xF4\x90\x80\x80", "魫€€"},                  // past U+10FFFF
-        {"a\xE4\xB8\nsecond.cn", "a涓"},               // cut short
+        {"\xC0\xAE.cn", "喇.cn"},         // overlong
+        {"\xED\xA0\x80.cn", "頎€.cn"},    // surrogate
+        {"\xF4\x90\x80\x80", "魫€€"},     // past U+10FFFF
+        {"a\xE4\xB8\nsecond.cn", "a涓"},  // cut short
     };
     for (const auto& [bytes, expected] : cases) {
-        EXPECT_EQ(LastDomainFile(put(bytes)).read(), expected) << bytes;
+        std::ofstream(folder_ / "dz.txt", std::ios::binary) << bytes;
+        EXPECT_EQ(LastDomainFile(folder_ / "dz.txt").read(), expected) << bytes;
     }
     EXPECT_EQ(LastDomainFile(folder_ / "missing.txt").read(), "");
     EXPECT_EQ(LastDomainFile(folder_).read(), "") << "a folder in the file's place";
