@@ -1,11 +1,15 @@
 #include "base/atomic_file.h"
-#include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -51,14 +55,32 @@ std::vector<std::string> entriesOf(const fs::path& folder) {
     return entries;
 }
 
+// Runs `save` in a child process whose files cannot grow past `bytes`, so a write fails
+// part-way as on a full disk. Gives what `save` returned, or nothing when the child did
+// not get to return (a crash, an escaped exception).
+std::optional<bool> saveWithFilesLimitedTo(rlim_t bytes, const std::function<bool()>& save) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of ending the child
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(save() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1) {
+        return std::nullopt;
+    }
+    return WEXITSTATUS(status) == 0;
+}
+
 // What the folder holds before the save.
 enum class Before { Nothing, OldFile, LinkToOldFile };
 
 void put(Before before, const fs::path& folder) {
-    const fs::path old = before == Before::LinkToOldFile ? folder / "real" / "dz.txt" : folder / "dz.txt";
     if (before == Before::Nothing) {
         return;
     }
+    const fs::path old = folder / (before == Before::LinkToOldFile ? "real/dz.txt" : "dz.txt");
     fs::create_directories(old.parent_path());
     std::ofstream(old) << "old";
     fs::permissions(old, fs::perms(0644));
@@ -91,7 +113,7 @@ TEST(ReplaceFile, ReadersSeeTheOldFileOrTheWholeNewOneOnDisk) {
         put(c.before, folder);
         fileCalls.clear();
         const auto save = [&] { return replaceFile(folder / c.given, "new").ok(); };
-        EXPECT_EQ(c.fileSizeLimit == 0 ? save() : testing::saveWithFilesLimitedTo(c.fileSizeLimit, save), c.saved);
+        EXPECT_EQ(c.fileSizeLimit == 0 ? save() : saveWithFilesLimitedTo(c.fileSizeLimit, save), c.saved);
         EXPECT_EQ(entriesOf(folder), c.after);
         const auto rename = std::ranges::find(fileCalls, "rename", &Call::first);
         EXPECT_TRUE(!c.saved || (rename != fileCalls.end() &&

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace quarnel {
 namespace {
@@ -39,8 +40,8 @@ TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
     for (const Case& c : cases) {
         const DecodedPage page =
             decodePage({.status = 200, .contentType = c.contentType, .body = c.body}, c.fixed, c.fallback);
-        EXPECT_EQ(page.charset, c.charset) << c.contentType << " / " << c.body.substr(0, 60);
-        EXPECT_EQ(page.why, c.why) << c.contentType << " / " << c.body.substr(0, 60);
+        EXPECT_EQ(std::tie(page.charset, page.why), std::tie(c.charset, c.why))
+            << c.contentType << " / " << c.body.substr(0, 60);
         EXPECT_NE(page.text.find("中文"), std::string::npos) << c.why;
     }
 }

@@ -15,25 +15,12 @@ namespace fs = std::filesystem;
 class LastDomainFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("quarnel-last-domain-" + std::to_string(::getpid()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    fs::path put(const std::string& bytes) const {
-        const fs::path path = folder_ / "dz.txt";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    static std::string bytesOf(const fs::path& path) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(path, std::ios::binary).rdbuf();
-        return bytes.str();
-    }
-
-    fs::path folder_;
+    const fs::path folder_ = fs::temp_directory_path() / ("quarnel-last-domain-" + std::to_string(::getpid()));
 };
 
 TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEndAndGbkWhereItIsNotUtf8) {
@@ -48,13 +35,14 @@ TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEndAndGbkWhereItIsNotUtf8)
         {"\xF0\x9F\x98\x80.cn", "\xF0\x9F\x98\x80.cn"},
         // Written in GBK, or bytes that only look like UTF-8.
         {"\xD6\xD0\xCE\xC4.com\r\n", "中文.com"},
-        {"\xC0\xAE.cn", "喇.cn"},                      // overlong
-        {"\xED\xA0\x80.cn", "頎€.cn"},                 // surrogate
-        {"\xF4\x90\x80\x80", "魫€€"},                  // past U+10FFFF
-        {"a\xE4\xB8\nsecond.cn", "a涓"},               // cut short
+        {"\xC0\xAE.cn", "喇.cn"},         // overlong
+        {"\xED\xA0\x80.cn", "頎€.cn"},    // surrogate
+        {"\xF4\x90\x80\x80", "魫€€"},     // past U+10FFFF
+        {"a\xE4\xB8\nsecond.cn", "a涓"},  // cut short
     };
     for (const auto& [bytes, expected] : cases) {
-        EXPECT_EQ(LastDomainFile(put(bytes)).read(), expected) << bytes;
+        std::ofstream(folder_ / "dz.txt", std::ios::binary) << bytes;
+        EXPECT_EQ(LastDomainFile(folder_ / "dz.txt").read(), expected) << bytes;
     }
     EXPECT_EQ(LastDomainFile(folder_ / "missing.txt").read(), "");
     EXPECT_EQ(LastDomainFile(folder_).read(), "") << "a folder in the file's place";
@@ -72,15 +60,17 @@ TEST_F(LastDomainFileTest, WriteCreatesTheFolderAndStoresOneLineAsTyped) {
     };
     for (const auto& [domain, line] : cases) {
         ASSERT_TRUE(file.write(domain));
-        EXPECT_EQ(bytesOf(file.path()), line + '\n') << domain;
+        std::ostringstream bytes;
+        bytes << std::ifstream(file.path(), std::ios::binary).rdbuf();
+        EXPECT_EQ(bytes.str(), line + '\n') << domain;
         EXPECT_EQ(file.read(), line);
     }
 }
 
 // What a failed save leaves on disk is the atomic file test's; here the store must say so.
 TEST_F(LastDomainFileTest, FailedSaveSaysSo) {
-    fs::create_directories(folder_ / "dz.txt");  // a folder where the file belongs
-    EXPECT_FALSE(LastDomainFile(folder_ / "dz.txt").write("new.cn"));
+    EXPECT_FALSE(LastDomainFile(folder_).write("new.cn"));  // a folder where the file belongs
+    EXPECT_FALSE(LastDomainFile(fs::path()).write("x"));    // no home to save in
 }
 
 TEST(LastDomainPath, FollowsTheStateHomeConvention) {
@@ -89,7 +79,6 @@ TEST(LastDomainPath, FollowsTheStateHomeConvention) {
     EXPECT_EQ(lastDomainPath("", "/home/u"), fs::path("/home/u/.local/state/quarnel/dz.txt"));
     EXPECT_EQ(lastDomainPath("relative", "/home/u"), fs::path("/home/u/.local/state/quarnel/dz.txt"));
     EXPECT_EQ(lastDomainPath(nullptr, nullptr), fs::path());
-    EXPECT_FALSE(LastDomainFile(fs::path()).write("x"));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #include "tests/support/child_process.h"
 
-#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 extern char** environ;
@@ -12,26 +13,33 @@ extern char** environ;
 namespace quarnel::testing {
 namespace {
 
-// A file that is gone from the folder as soon as it is open.
+// A file in memory with no name, gone when its last descriptor closes.
 int anonymousFile() {
-    char name[] = "/tmp/quarnel-child-XXXXXX";
-    const int fd = ::mkstemp(name);
+    const int fd = ::memfd_create("quarnel-child", 0);
     if (fd < 0) {
-        throw std::runtime_error("no temporary file");
+        throw std::runtime_error("no anonymous file");
     }
-    ::unlink(name);
     return fd;
 }
 
 std::string readAll(int fd) {
     std::string bytes;
-    ::lseek(fd, 0, SEEK_SET);
     char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+    for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()))) > 0;) {
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
     return bytes;
+}
+
+// The null-terminated array of C strings execve takes; `strings` must outlive it.
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) {
+        pointers.push_back(s.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 }  // namespace
@@ -41,39 +49,23 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     const int in = anonymousFile();
     const int out = anonymousFile();
     const int err = anonymousFile();
-    if (::write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+    if (::pwrite(in, input.data(), input.size(), 0) != static_cast<ssize_t>(input.size())) {
         throw std::runtime_error("cannot stage the child's input");
     }
-    ::lseek(in, 0, SEEK_SET);
 
     // The given entries replace inherited ones of the same name.
     std::vector<std::string> env = environment;
-    const auto overridden = [&](const std::string& entry) {
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        for (const std::string& given : environment) {
-            if (given.compare(0, name.size(), name) == 0) {
-                return true;
-            }
-        }
-        return false;
-    };
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (!overridden(*entry)) {
-            env.emplace_back(*entry);
+        const std::string_view inherited(*entry);
+        const std::string_view name = inherited.substr(0, inherited.find('=') + 1);
+        if (std::ranges::none_of(environment, [&](const std::string& given) { return given.starts_with(name); })) {
+            env.emplace_back(inherited);
         }
     }
-    std::vector<char*> envp;
-    for (auto& entry : env) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
     std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = pointersTo(args);
+    const std::vector<char*> envp = pointersTo(env);
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -87,12 +79,10 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
-    ProcessResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.peakRssKiB = usage.ru_maxrss;
-    result.out = readAll(out);
-    result.err = readAll(err);
-    return result;
+    return {.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            .out = readAll(out),
+            .err = readAll(err),
+            .peakRssKiB = usage.ru_maxrss};
 }
 
 }  // namespace quarnel::testing
