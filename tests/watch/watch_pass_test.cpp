@@ -11,17 +11,12 @@ namespace quarnel::watch {
 namespace {
 
 // Gives the scripted run of the domain, as if it had just been queried.
-class ScriptedSite final : public SiteQuery {
-public:
-    explicit ScriptedSite(RunRecord run) : run_(std::move(run)) {}
-    RunRecord query(const std::string&) override { return run_; }
-
-private:
-    RunRecord run_;
+struct ScriptedSite final : SiteQuery {
+    RunRecord run;
+    RunRecord query(const std::string&) override { return run; }
 };
 
-class CountingNotifier final : public Notifier {
-public:
+struct CountingNotifier final : Notifier {
     void notify(const std::string&, const std::string&) noexcept override { ++sent; }
     std::size_t sent = 0;
 };
@@ -60,7 +55,8 @@ TEST(WatchPassTest, TellsWhatChangedSinceTheLastRunThatReachedEveryService) {
         for (const RunRecord& run : c.recorded) {
             ASSERT_TRUE(history.record(run).ok());
         }
-        ScriptedSite site(c.now);
+        ScriptedSite site;
+        site.run = c.now;
         CountingNotifier notifier;
         std::ostringstream out, err;
 
