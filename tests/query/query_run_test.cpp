@@ -99,13 +99,19 @@ TEST_F(QueryRunTest, HijackMarkerAndHomePageVerdictUseTheDomainExactlyAsTyped) {
 }
 
 // The lookup service is unreachable here: no remark replaces the link host in Text6.
+// A block without the snapshot column leaves the caption alone: the classic rules have
+// no text to show instead.
 TEST_F(QueryRunTest, SnapshotAndLinkHostComeFromThisRunsBlock) {
-    for (const auto& [snapshotText, shown] : {std::pair{"", "没有快照"}, {"cached today", "cached today"}}) {
+    const std::string noColumn = "百度一下，找到相关网页1篇<table id=\"1\"><a onmousedown=\"return c({'fm':'as'})\" "
+                                 "href=\"http://example.com/\">百度快照</a></table>";
+    for (const auto& [page, shown] : {std::pair{searchPage("1", kDomain, ""), "没有快照"},
+                                      {searchPage("1", kDomain, "cached today"), "cached today"},
+                                      {noColumn, kQuerying}}) {
         MemoryControlModel fresh;
         fresh.setText(TextBox::Text3, kDomain);
-        transport.serve(kAllUrl, searchPage("1", kDomain, snapshotText));
+        transport.serve(kAllUrl, page);
         QueryRun(fresh, context(fetcher), nullptr).run();
-        EXPECT_EQ(fresh.caption(ResultLabel::Label11), shown) << snapshotText;
+        EXPECT_EQ(fresh.caption(ResultLabel::Label11), shown) << page;
         EXPECT_EQ(fresh.text(TextBox::Text6), kDomain);
     }
 }
