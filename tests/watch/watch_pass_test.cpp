@@ -22,12 +22,10 @@ struct CountingNotifier final : Notifier {
 };
 
 RunRecord runOn(int day, std::optional<std::string> dayCount, int fetchFailures = 0) {
-    RunRecord run{.startedAt = std::chrono::sys_days{std::chrono::December / day / 2026},
-                  .domain = "example.com",
-                  .fetchFailures = fetchFailures,
-                  .results = {}};
-    run.results[Result::DayCount] = std::move(dayCount);
-    return run;
+    return {.startedAt = std::chrono::sys_days{std::chrono::December / day / 2026},
+            .domain = "example.com",
+            .fetchFailures = fetchFailures,
+            .results = RunResults({std::move(dayCount)})};
 }
 
 struct PassCase {
