@@ -39,17 +39,15 @@ TEST_F(CommandLineTest, BatchGoesOnPastAFailureAndRecordsEveryRun) {
     EXPECT_EQ(run({"example.com"}).out, kExampleBlock);
 }
 
-struct StatusCase {
-    std::vector<std::string> arguments;
-    std::string input;
-    int status;
-    std::string told;
-    std::vector<std::string> queried;  // nothing is printed when none is
-};
-
 TEST_F(CommandLineTest, ExitStatusTellsWhatWentWrong) {
     const std::string usage = "usage: quarnel-cli";
-    const std::vector<StatusCase> cases = {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string input;
+        int status;
+        std::string told;
+        std::vector<std::string> queried;  // nothing is printed when none is
+    } cases[] = {
         {{}, "", 2, usage, {}},
         {{"--json"}, "", 2, usage, {}},
         {{"--bogus", "example.com"}, "", 2, usage, {}},
@@ -64,7 +62,7 @@ TEST_F(CommandLineTest, ExitStatusTellsWhatWentWrong) {
         {{"--no-history", "-"}, "example.com\n\n", 2, "line 2 of standard input is an empty domain", {"example.com"}},
         {{"--no-history", "--", "history", "trend"}, "", 1, "", {"history", "trend"}},
     };
-    for (const StatusCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
         const auto result = run(c.arguments, c.input);
         EXPECT_EQ(result.status, c.status);
@@ -102,15 +100,13 @@ TEST_F(CommandLineTest, TrendTellsTheChangesAndDrawsSparklinesOnATerminal) {
 }
 
 // Something in the database's way, kept as it is.
-struct HistoryFault {
-    const char* name;
-    const char* inTheWay;  // in the folder; "quarnel" where the database's folder should be
-    std::function<void(const std::filesystem::path& inTheWay)> put;
-    bool unreadable;  // no database at all reads as no runs, a newer one as its runs
-};
-
 TEST_F(CommandLineTest, HistoryThatCannotBeUsedIsLeftUntouchedAndTheQueryStillPrints) {
-    const std::vector<HistoryFault> faults = {
+    const struct {
+        const char* name;
+        const char* inTheWay;  // in the folder; "quarnel" where the database's folder should be
+        std::function<void(const std::filesystem::path& inTheWay)> put;
+        bool unreadable;  // no database at all reads as no runs, a newer one as its runs
+    } faults[] = {
         {"not a database", "history.sqlite3", [](const auto& path) { std::ofstream(path) << "name,count\n"; }, true},
         {"a folder in the way", "history.sqlite3", [](const auto& path) { std::filesystem::create_directory(path); }, true},
         {"no folder can be made", "quarnel", [](const auto& path) { std::ofstream(path) << "a file"; }, false},
@@ -119,7 +115,7 @@ TEST_F(CommandLineTest, HistoryThatCannotBeUsedIsLeftUntouchedAndTheQueryStillPr
              SQLite::Database(path, SQLite::OPEN_READWRITE).exec("PRAGMA user_version = 7");
          }, false},
     };
-    for (const HistoryFault& fault : faults) {
+    for (const auto& fault : faults) {
         SCOPED_TRACE(fault.name);
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);

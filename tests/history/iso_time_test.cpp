@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace quarnel::history {
 namespace {
 
 TEST(IsoTimeTest, MomentsAndWholeDaysAreReadAndImpossibleDatesAreNot) {
-    struct Case {
+    const struct {
         const char* text;
         DayEdge edge;
         const char* expected;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"2026-12-06T08:00:00Z", DayEdge::Last, "2026-12-06T08:00:00Z"},
         {"2026-12-06", DayEdge::First, "2026-12-06T00:00:00Z"},
         {"2026-12-06", DayEdge::Last, "2026-12-06T23:59:59Z"},
@@ -25,7 +22,7 @@ TEST(IsoTimeTest, MomentsAndWholeDaysAreReadAndImpossibleDatesAreNot) {
         {"2026-12-06T08:00:00", DayEdge::First, "none"},
         {"", DayEdge::First, "none"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const auto parsed = parseMomentOrDay(c.text, c.edge);
         EXPECT_EQ(parsed ? isoUtc(*parsed) : "none", c.expected) << c.text;
     }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace quarnel::rules {
@@ -12,15 +11,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-std::string builtInText(std::string_view name) {
-    for (const BuiltInProfile& profile : builtInProfiles()) {
-        if (profile.name == name) {
-            return std::string(profile.toml);
-        }
-    }
-    return {};
-}
 
 const MarkerRule& markers(const std::optional<Cut>& cut) { return std::get<MarkerRule>(cut.value().rule); }
 
@@ -32,25 +22,6 @@ TEST(ProfileReader, EveryBuiltInProfileReadsUnderItsOwnName) {
         EXPECT_EQ(loaded->profile.name, builtIn.name);
         EXPECT_EQ(loaded->toml, builtIn.toml);
     }
-}
-
-TEST(ProfileReader, ClassicHoldsTheRulesTheProgramHasAlwaysUsed) {
-    const Expected<LoadedProfile> classic = loadProfile("classic", {});
-    ASSERT_TRUE(classic) << classic.reason();
-    const Profile& profile = classic->profile;
-    EXPECT_EQ(profile.pages.at("search-week").url, "http://www.baidu.com/s?wd=site%3A{domain}&lm=7");
-    EXPECT_EQ(profile.pages.at("pagerank").encoding.fixed, "gb2312");
-    EXPECT_EQ(markers(profile.dayCount).first, "百度一下，找到相关网页");
-    EXPECT_EQ(markers(profile.allTimeCount).second, "篇");
-    EXPECT_EQ(profile.firstResult->page, "search-all");
-    EXPECT_TRUE(profile.firstResult->again);
-    EXPECT_FALSE(profile.allTimeCount->again);
-    EXPECT_EQ(std::get<MarkerRule>(profile.linkHost->rule).first, "})\" href=\"http://");
-    EXPECT_FALSE(profile.snapshot->otherwise);
-    EXPECT_EQ(markers(profile.hijack).first, "劫持<a href=\"http://{domain}\" target=_blank>");
-    EXPECT_EQ(profile.maybe, "可能");
-    ASSERT_EQ(profile.blocked.size(), 2u);
-    EXPECT_EQ(profile.blocked[1].contains, "location.href.replace(\"https://\",\"http://\")");
 }
 
 // A profile is untrusted: whatever is wrong with it is told with where it is.
@@ -127,7 +98,7 @@ protected:
 };
 
 TEST_F(UserProfiles, AClassicCopyWithOneMarkerChangedReadsWithThatMarker) {
-    std::string toml = builtInText("classic");
+    std::string toml = loadProfile("classic", {}).value().toml;
     const std::string dayCount = "page = \"search-day\"\nmarkers = [\"百度一下，找到相关网页\", \"篇\"]";
     ASSERT_NE(toml.find(dayCount), std::string::npos);
     toml.replace(toml.find(dayCount), dayCount.size(), "page = \"search-day\"\nmarkers = [\"找到相关结果约\", \"个\"]");

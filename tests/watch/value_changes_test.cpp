@@ -13,15 +13,7 @@ struct ChangeCase {
 };
 
 RunResults counts(std::optional<std::string> day, std::optional<std::string> all = "1,000") {
-    RunResults results;
-    results[Result::DayCount] = std::move(day);
-    results[Result::WeekCount] = "500";
-    results[Result::MonthCount] = "500";
-    results[Result::AllTimeCount] = std::move(all);
-    results[Result::HomePageVerdict] = "首页第一";
-    results[Result::PageRank] = "3";
-    results[Result::HijackVerdict] = "pr真实";
-    return results;
+    return RunResults({std::move(day), "500", "500", std::move(all), {}, "首页第一", "3", "pr真实"});
 }
 
 RunResults with(RunResults results, Result result, std::optional<std::string> text) {

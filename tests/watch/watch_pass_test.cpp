@@ -11,28 +11,21 @@ namespace quarnel::watch {
 namespace {
 
 // Gives the scripted run of the domain, as if it had just been queried.
-class ScriptedSite final : public SiteQuery {
-public:
-    explicit ScriptedSite(RunRecord run) : run_(std::move(run)) {}
-    RunRecord query(const std::string&) override { return run_; }
-
-private:
-    RunRecord run_;
+struct ScriptedSite final : SiteQuery {
+    RunRecord run;
+    RunRecord query(const std::string&) override { return run; }
 };
 
-class CountingNotifier final : public Notifier {
-public:
+struct CountingNotifier final : Notifier {
     void notify(const std::string&, const std::string&) noexcept override { ++sent; }
     std::size_t sent = 0;
 };
 
 RunRecord runOn(int day, std::optional<std::string> dayCount, int fetchFailures = 0) {
-    RunRecord run{.startedAt = std::chrono::sys_days{std::chrono::December / day / 2026},
-                  .domain = "example.com",
-                  .fetchFailures = fetchFailures,
-                  .results = {}};
-    run.results[Result::DayCount] = std::move(dayCount);
-    return run;
+    return {.startedAt = std::chrono::sys_days{std::chrono::December / day / 2026},
+            .domain = "example.com",
+            .fetchFailures = fetchFailures,
+            .results = RunResults({std::move(dayCount)})};
 }
 
 struct PassCase {
@@ -60,7 +53,8 @@ TEST(WatchPassTest, TellsWhatChangedSinceTheLastRunThatReachedEveryService) {
         for (const RunRecord& run : c.recorded) {
             ASSERT_TRUE(history.record(run).ok());
         }
-        ScriptedSite site(c.now);
+        ScriptedSite site;
+        site.run = c.now;
         CountingNotifier notifier;
         std::ostringstream out, err;
 
