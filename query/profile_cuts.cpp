@@ -248,7 +248,7 @@ std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& pag
         const MarkerCut cut = cutBetweenMarkers(text, first, second);
         if (cut.firstAt == std::string::npos) {
             trace.found = "first marker not found";
-            trace.reason = page.unavailable.empty() ? "the first marker is not on the page" : page.unavailable;
+            trace.reason = "the first marker is not on the page";
             return std::nullopt;
         }
         trace.found = "first marker at byte " + std::to_string(cut.firstAt) + " " +
@@ -274,18 +274,12 @@ std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& pag
             trace.reason = xpath->finish == rules::Finish::Number ? "no count on the page"
                            : match->count == 0                    ? "nothing matched"
                                                                   : "nothing usable in what matched";
-            if (!page.unavailable.empty()) {
-                trace.reason = page.unavailable;
-            }
             return std::nullopt;
         }
         return CutValue{*match->value, match->outerHtml};
     }
     std::optional<std::string> value = jsonValue(text, std::get<rules::JsonRule>(rule).pointer, trace.reason);
     if (!value) {
-        if (!page.unavailable.empty()) {
-            trace.reason = page.unavailable;
-        }
         return std::nullopt;
     }
     return CutValue{std::move(*value), {}};
@@ -308,6 +302,10 @@ std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, s
         trace.reason = source->unavailable;
     } else {
         value = apply(cut->rule, *source, trace);
+        // Nothing found on a blocked page is nothing found because it was blocked.
+        if (!value && !source->unavailable.empty()) {
+            trace.reason = source->unavailable;
+        }
     }
     if (value) {
         trace.value = value->value;
