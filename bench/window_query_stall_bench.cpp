@@ -38,7 +38,6 @@ int main(int argc, char** argv) {
     ::setenv("no_proxy", "", 1);
     ::unsetenv("NO_PROXY");
     ::unsetenv("HTTP_PROXY");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // for the web panels, loaded late
     QApplication application(argc, argv);
 
     const auto folder = std::filesystem::temp_directory_path() / "quarnel-stall-bench";

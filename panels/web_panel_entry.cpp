@@ -1,9 +1,16 @@
 #include "panels/web_panel.h"
 
+#include <QQuickWindow>
 #include <QWebEngineProfile>
 
 // What the window looks up after loading this library: a new panel in `parent`.
 extern "C" Q_DECL_EXPORT QWidget* quarnelCreateWebPanel(QWidget* parent) {
+    // Pages are drawn on the CPU into the window's own picture. Drawn through OpenGL,
+    // a panel would need the window made for OpenGL from the start: OpenGL loaded before
+    // the first paint, a wait longer than all the rest of the window's start.
+    if (QQuickWindow::sceneGraphBackend() != QStringLiteral("software")) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
     // Qt's default profile keeps nothing on disk and outlives every page.
     return new quarnel::WebPanel(QWebEngineProfile::defaultProfile(), parent);
 }

@@ -26,5 +26,5 @@ ensure_packages() {
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libcurl4-openssl-dev nlohmann-json3-dev
                 libgtest-dev libgmock-dev ca-certificates qt6-base-dev qt6-webengine-dev
                 libgl-dev fonts-noto-cjk libsqlite3-dev libsqlitecpp-dev libcli11-dev qt6-charts-dev
-                libtomlplusplus-dev libxml2-dev libssl-dev openssl
+                libtomlplusplus-dev libxml2-dev libssl-dev openssl libfontconfig-dev
                 clang libclang-rt-14-dev desktop-file-utils appstream man-db xvfb xdotool)

@@ -91,11 +91,9 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
                    fromUtf8(hosts::kContactNumber));
-    setWindowIcon(quarnel::windowIcon());
     setFont(songFont(9));
     setFixedSize(kForm1ClientSize);
     timer1_.setObjectName(QStringLiteral("Timer1"));
-    prepareForPanels(*this);
     createControls();
     placeControls();
     command1_->setFocus();
@@ -200,9 +198,13 @@ void Form1::createInputs() {
 }
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {
-    // Starting the web engine takes a good while: the window shows first.
-    if (!std::exchange(panelsScheduled_, true)) {
-        QTimer::singleShot(0, this, &Form1::createPanels);
+    // What the first paint does not need waits until it is on the screen: the icon, looked
+    // up in the desktop's icon theme, and the web engine, which takes a good while to start.
+    if (!std::exchange(firstPaintFollowedUp_, true)) {
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(windowIcon());
+            createPanels();
+        });
     }
 }
 

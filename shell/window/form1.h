@@ -102,7 +102,7 @@ private:
     WebPanelLibrary webPanels_;
     QWidget* webBrowser1_ = nullptr;  // with WebBrowser2, null until the panels are created
     QWidget* webBrowser2_ = nullptr;
-    bool panelsScheduled_ = false;
+    bool firstPaintFollowedUp_ = false;
     std::vector<std::pair<BrowserPanel, std::string>> pendingNavigations_;
     QTimer timer1_{this};
     int timer1Interval_ = 0;

@@ -10,10 +10,13 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -42,8 +45,9 @@ int main(int argc, char** argv) {
         std::cout << "quarnel " << quarnel::kVersion << '\n';
         return 0;
     }
-    // The web panels are loaded after the window shows; Qt WebEngine needs this set before.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The system's font configuration is read the first time text is laid out: here it
+    // is read meanwhile, while the application connects to the display.
+    std::thread fontConfiguration(FcInit);
     QApplication application(argc, argv);
     // The Wayland app id: ties the window to its desktop entry and icon. (On X11 the window
     // class is the program's name, "quarnel", which the entry's StartupWMClass names.)
@@ -57,6 +61,7 @@ int main(int argc, char** argv) {
     quarnel::DesktopUrlOpener urlOpener;
 
     std::unique_ptr<quarnel::history::SqliteHistory> history;
+    fontConfiguration.join();
     quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history));
     form1.load();
     if (const QScreen* screen = form1.screen(); screen != nullptr) {

@@ -29,6 +29,7 @@ public:
 
 private:
     int cellWidth(char32_t character) const;
+    int advance(const QString& glyph) const;
 
     QFontMetrics fontMetrics_;
     int em_;

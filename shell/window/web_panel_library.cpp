@@ -3,12 +3,56 @@
 #include "shell/window/late_library_path.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QOpenGLContext>
-#include <QOpenGLWidget>
+#include <QLatin1String>
+#include <QLoggingCategory>
 #include <QWidget>
 
+#include <algorithm>
+#include <array>
+
 namespace quarnel {
+namespace {
+
+// Qt WebEngine, loaded once the window shows and drawing its pages on the CPU, warns that
+// it would rather have been loaded before the application was made, with OpenGL ready (the
+// very wait the window's quick start avoids), and that it found no OpenGL to draw with.
+// Both are meant, so the user is not told.
+constexpr std::array kMeantWarnings = {QLatin1String("Qt WebEngine seems to be initialized from a plugin"),
+                                       QLatin1String("No suitable graphics backend found")};
+QtMessageHandler passedOn = nullptr;
+
+void dropMeantWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const bool meant = type == QtWarningMsg && std::any_of(kMeantWarnings.begin(), kMeantWarnings.end(),
+                                                           [&](QLatin1String warning) { return message.startsWith(warning); });
+    if (!meant) {
+        passedOn(type, context, message);
+    }
+}
+
+// Its start-up log reads the OpenGL context the engine then lacks and crashes: it stays
+// off whatever logging rules the user has set.
+QLoggingCategory::CategoryFilter filteredOn = nullptr;
+
+void keepEngineLogOff(QLoggingCategory* category) {
+    // Installing a filter runs it at once, before the one it replaces is known.
+    if (filteredOn != nullptr) {
+        filteredOn(category);
+    }
+    if (qstrcmp(category->categoryName(), "qt.webenginecontext") == 0) {
+        category->setEnabled(QtInfoMsg, false);
+    }
+}
+
+void quietenWebEngine() {
+    static const bool quietened = [] {
+        passedOn = qInstallMessageHandler(dropMeantWarnings);
+        filteredOn = QLoggingCategory::installFilter(keepEngineLogOff);
+        return true;
+    }();
+    (void)quietened;
+}
+
+}  // namespace
 
 WebPanelLibrary::WebPanelLibrary(const QString& path) : library_(path) {}
 
@@ -17,32 +61,10 @@ QString WebPanelLibrary::path() {
 }
 
 QWidget* WebPanelLibrary::createPanel(QWidget* parent) {
-    // Qt WebEngine loaded once the application object exists needs it made with shared
-    // OpenGL contexts, or it crashes on its first page: no panels then.
-    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
-        return nullptr;
-    }
+    quietenWebEngine();
     using CreatePanel = QWidget* (*)(QWidget*);
     const auto create = reinterpret_cast<CreatePanel>(library_.resolve("quarnelCreateWebPanel"));
     return create != nullptr ? create(parent) : nullptr;
-}
-
-void prepareForPanels(QWidget& window) {
-    // Qt settles a window's surface (raster or OpenGL) when it creates the native window,
-    // from the widgets in it then. A web panel draws through OpenGL: added to a window
-    // already shown, it has Qt destroy that window and show a new one, a flash that also
-    // loses the clicks and keys sent meanwhile. A hidden OpenGL widget, there before the
-    // first show, has the window made with an OpenGL surface from the start; it is never
-    // shown, so it makes no context of its own. The price: the window's frames, the first
-    // too, reach the screen through OpenGL. (Giving the window an OpenGL surface alone, and
-    // drawing it as before, crashes Qt 6.4 once a panel draws.)
-    const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
-    if (shared == nullptr || !shared->isValid()) {
-        return;
-    }
-    auto* surface = new QOpenGLWidget(&window);
-    surface->setObjectName(QStringLiteral("OpenGLSurface"));
-    surface->hide();
 }
 
 bool isWebPanel(const QWidget* widget) {

@@ -20,18 +20,12 @@ public:
     // The installed library beside this program's install, else the one in the build tree.
     static QString path();
 
-    // A new, blank panel in `parent`; null when the library cannot be loaded, or when
-    // the application was made without Qt::AA_ShareOpenGLContexts.
+    // A new, blank panel in `parent`; null when the library cannot be loaded.
     QWidget* createPanel(QWidget* parent);
 
 private:
     QLibrary library_;
 };
-
-// Gives `window`, not yet shown, the kind of native surface web panels draw into, so that
-// adding them later keeps its native window rather than replacing it. Does nothing where
-// the application cannot make OpenGL contexts to share, as no panel is made there.
-void prepareForPanels(QWidget& window);
 
 bool isWebPanel(const QWidget* widget);
 void navigatePanel(QWidget* panel, const std::string& url);

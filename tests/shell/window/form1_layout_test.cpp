@@ -30,13 +30,6 @@ public:
     int requests = 0;  // read only once the window's worker thread is joined
 };
 
-// The window loads Qt WebEngine once the application exists, as the program does; it
-// wants this set before that.
-void shareOpenGlContexts() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-Q_CONSTRUCTOR_FUNCTION(shareOpenGlContexts)
-
 // The controls the window holds itself; Timer1 has no place on the screen, and the two
 // other web panels sit in the frames.
 const QStringList kOnTheWindow = {"Image1",   "Image2",  "Image13", "Image40",    "Label1",  "Label2",  "Label3",

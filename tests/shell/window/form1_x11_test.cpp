@@ -116,8 +116,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("DISPLAY", QByteArray::fromStdString(xvfb.display()));
     }
-    // As the program starts: the web panels need it.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     quarnel::Form1X11Test test(xvfb.running());
     return QTest::qExec(&test, argc, argv);
