@@ -4,74 +4,26 @@
 // showed flashes and loses the input sent to it); and the window process's peak memory
 // once both panels have loaded their pages. On an X server of its own, as a desktop
 // shows it, against the demo pages.
-#include "bench/window_first_paint_probe.h"
-#include "shell/last_domain_file.h"
-#include "shell/window/form1.h"
-#include "shell/window/late_curl_transport.h"
 #include "tests/shell/window/xvfb_server.h"
 #include "tests/support/child_process.h"
 #include "tools/fake-web/fake_web_server.h"
 
-#include <QApplication>
-#include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include <stdlib.h>
 
 namespace {
 
-using quarnel::bench::FirstPaint;
-using quarnel::bench::monotonicNanoseconds;
-
-// Counts the pages the two visible panels have finished loading, and ends the run
-// once both have. Connected by name: this program does not link Qt WebEngine.
-class PanelLoads final : public QObject {
-    Q_OBJECT
-public:
-    void watch(const quarnel::Form1& form1) {
-        for (const char* name : {"WebBrowser1", "WebBrowser2"}) {
-            connect(form1.findChild<QWidget*>(name), SIGNAL(loadFinished(bool)), this, SLOT(finished()));
-        }
-    }
-    int count = 0;
-
-private slots:
-    void finished() {
-        if (++count == 2) {
-            QApplication::quit();
-        }
-    }
-};
-
-// The window as the program starts it; prints when it first painted, then waits for
-// the panels so the memory figure includes them.
-int runWindow(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication application(argc, argv);
-    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path(), {});
-    const quarnel::LastDomainFile lastDomain(std::filesystem::temp_directory_path() / "quarnel-bench-none" / "dz.txt");
-    struct NoOpener final : quarnel::UrlOpener {
-        void open(const std::string&) override {}
-    } opener;
-    quarnel::Form1 form1(transport, lastDomain, opener);
-    FirstPaint firstPaint;
-    form1.installEventFilter(&firstPaint);
-    form1.load();
-    form1.show();
-
-    PanelLoads loads;
-    QObject::connect(&form1, &quarnel::Form1::panelsCreated, [&] { loads.watch(form1); });
-    QTimer::singleShot(10'000, &application, &QApplication::quit);
-    QApplication::exec();
-    std::printf("%lld %d %d\n", firstPaint.at, firstPaint.nativeWindows, loads.count);
-    return 0;
+long long monotonicNanoseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
 }
 
 struct Round {
@@ -81,10 +33,9 @@ struct Round {
     long peakRssKiB = 0;
 };
 
-std::optional<Round> runRound(const std::string& program, const std::vector<std::string>& arguments,
-                              const std::vector<std::string>& environment) {
+std::optional<Round> runRound(const std::string& program, const std::vector<std::string>& environment) {
     const long long start = monotonicNanoseconds();
-    const auto result = quarnel::testing::runProcess(program, arguments, environment);
+    const auto result = quarnel::testing::runProcess(program, {}, environment);
     long long paintedAt = 0;
     Round round;
     if (result.exitCode != 0 ||
@@ -105,11 +56,7 @@ double median(std::vector<double> values) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--window") == 0) {
-        return runWindow(argc, argv);
-    }
-
+int main() {
     const quarnel::testing::XvfbServer xvfb;
     if (!xvfb.running()) {
         std::fprintf(stderr, "no X server: install Xvfb\n");
@@ -117,22 +64,38 @@ int main(int argc, char** argv) {
     }
     fakeweb::Server server(fakeweb::loadRoutes(QUARNEL_DEMO_ROUTES));
     server.start();
-    const std::vector<std::string> environment = {"QT_QPA_PLATFORM=xcb",
-                                                  "DISPLAY=" + xvfb.display(),
-                                                  "QTWEBENGINE_DISABLE_SANDBOX=1",
-                                                  "http_proxy=" + server.proxyUrl(),
-                                                  "no_proxy=",
-                                                  "NO_PROXY=",
-                                                  "HTTP_PROXY="};
+    // The program as users start it, with the probe preloaded into both, and a home of
+    // its own so the user's remembered domain, settings and history stay untouched.
+    std::string home = (std::filesystem::temp_directory_path() / "quarnel-paint-XXXXXX").string();
+    if (::mkdtemp(home.data()) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    std::vector<std::string> environment = {"QT_QPA_PLATFORM=xcb",
+                                            "DISPLAY=" + xvfb.display(),
+                                            "LD_PRELOAD=" QUARNEL_FIRST_PAINT_PROBE,
+                                            "HOME=" + home,
+                                            "XDG_CONFIG_HOME=" + home + "/config",
+                                            "XDG_DATA_HOME=" + home + "/data",
+                                            "XDG_STATE_HOME=" + home + "/state",
+                                            "XDG_CACHE_HOME=" + home + "/cache",
+                                            "QTWEBENGINE_DISABLE_SANDBOX=1",
+                                            "http_proxy=" + server.proxyUrl(),
+                                            "no_proxy=",
+                                            "NO_PROXY=",
+                                            "HTTP_PROXY="};
+    std::vector<std::string> windowEnvironment = environment;
+    windowEnvironment.push_back("QUARNEL_PROBE_PANELS=1");
 
-    constexpr int kRounds = 5;
+    constexpr int kRounds = 9;
     std::vector<double> windowPaints, barePaints;
     long peakKiB = 0;
     int mostNativeWindows = 0;
     for (int number = 1; number <= kRounds; ++number) {
-        const auto bare = runRound(QUARNEL_BARE_WINDOW, {}, environment);
-        const auto window = runRound(argv[0], {"--window"}, environment);
+        const auto bare = runRound(QUARNEL_BARE_WINDOW, environment);
+        const auto window = runRound(QUARNEL_WINDOW_PROGRAM, windowEnvironment);
         if (!bare || !window) {
+            std::filesystem::remove_all(home);
             return 1;
         }
         barePaints.push_back(bare->firstPaintMs);
@@ -151,7 +114,6 @@ int main(int argc, char** argv) {
     std::printf("native windows made for the window, most in a round: %d (goal: 1)\n", mostNativeWindows);
     std::printf("window process peak RSS: %.1f MiB (Chromium's own helper processes not included)\n",
                 static_cast<double>(peakKiB) / 1024);
+    std::filesystem::remove_all(home);
     return 0;
 }
-
-#include "window_first_paint_bench.moc"
