@@ -22,8 +22,9 @@ constexpr std::array kMeantWarnings = {QLatin1String("Qt WebEngine seems to be i
 QtMessageHandler passedOn = nullptr;
 
 void dropMeantWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    const bool meant = type == QtWarningMsg && std::any_of(kMeantWarnings.begin(), kMeantWarnings.end(),
-                                                           [&](QLatin1String warning) { return message.startsWith(warning); });
+    const bool meant =
+        type == QtWarningMsg && std::any_of(kMeantWarnings.begin(), kMeantWarnings.end(),
+                                            [&](QLatin1String warning) { return message.startsWith(warning); });
     if (!meant) {
         passedOn(type, context, message);
     }
