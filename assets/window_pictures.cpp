@@ -2,16 +2,10 @@
 
 namespace quarnel {
 
-QImage backgroundPicture() {
-    return QImage(QStringLiteral(":/assets/background.jpg"));
-}
-
-QPixmap badgePicture() {
-    return QPixmap(QStringLiteral(":/assets/badge.gif"));
-}
-
-QPixmap pageRankBarPicture() {
-    return QPixmap(QStringLiteral(":/assets/pagerank-bar.gif"));
+WindowPictures decodeWindowPictures() {
+    return {.background = QImage(QStringLiteral(":/assets/background.jpg")),
+            .badge = QImage(QStringLiteral(":/assets/badge.gif")),
+            .pageRankBar = QImage(QStringLiteral(":/assets/pagerank-bar.gif"))};
 }
 
 QIcon windowIcon() {

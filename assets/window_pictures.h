@@ -2,16 +2,19 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QPixmap>
 
 namespace quarnel {
 
-// The pictures the main window is drawn with, built into the program; the icon prefers
-// the installed icon theme's copy.
-// An image, not a pixmap, so it can be decoded away from the GUI thread.
-QImage backgroundPicture();
-QPixmap badgePicture();
-QPixmap pageRankBarPicture();
+// The pictures the main window is drawn with, built into the program: images, not
+// pixmaps, so they can be decoded away from the GUI thread.
+struct WindowPictures {
+    QImage background;
+    QImage badge;
+    QImage pageRankBar;
+};
+WindowPictures decodeWindowPictures();
+
+// The icon prefers the installed icon theme's copy.
 QIcon windowIcon();
 
 }  // namespace quarnel

@@ -9,11 +9,13 @@
 #include "tools/fake-web/fake_web_server.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <stdlib.h>
@@ -34,6 +36,8 @@ struct Round {
 };
 
 std::optional<Round> runRound(const std::string& program, const std::vector<std::string>& environment) {
+    // The last round's web engine helpers have ended by then: each round starts on a quiet machine.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const long long start = monotonicNanoseconds();
     const auto result = quarnel::testing::runProcess(program, {}, environment);
     long long paintedAt = 0;
@@ -109,8 +113,10 @@ int main() {
             static_cast<double>(window->peakRssKiB) / 1024);
     }
     const double windowMedian = median(windowPaints), bareMedian = median(barePaints);
-    std::printf("first paint, median: window %.0f ms, bare Qt Widgets window %.0f ms, ratio %.2f (goal: within 2)\n",
-                windowMedian, bareMedian, windowMedian / bareMedian);
+    std::printf(
+        "first paint, median: window %.0f ms, bare Qt Widgets window (a QLabel) %.0f ms, ratio %.2f "
+        "(goal: within 2)\n",
+        windowMedian, bareMedian, windowMedian / bareMedian);
     std::printf("native windows made for the window, most in a round: %d (goal: 1)\n", mostNativeWindows);
     std::printf("window process peak RSS: %.1f MiB (Chromium's own helper processes not included)\n",
                 static_cast<double>(peakKiB) / 1024);

@@ -53,12 +53,10 @@ CaptionLabel* createLabel(QWidget* parent, const char* name, const QString& capt
     return label;
 }
 
-QLabel* createPicture(QWidget* parent, const char* name, const QPixmap& pixmap, const QString& toolTip = {}) {
+void createPicture(QWidget* parent, const char* name, const QString& toolTip = {}) {
     auto* picture = new QLabel(parent);
     picture->setObjectName(QString::fromLatin1(name));
-    picture->setPixmap(pixmap);
     picture->setToolTip(toolTip);
-    return picture;
 }
 
 QLineEdit* createTextBox(QWidget* parent, const char* name, const QString& text, const QFont& font) {
@@ -78,8 +76,7 @@ QGroupBox* createFrame(QWidget* parent, const char* name) {
 
 }  // namespace
 
-Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener,
-             HistoryAccess history)
+Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener, HistoryAccess history)
     : transport_(transport),
       messageBox_(*this),
       fetcher_(transport_, countedBox_),
@@ -101,31 +98,32 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
 }
 
 void Form1::createControls() {
-    // The background is the largest picture and the slowest to decode: it decodes on a
-    // thread of its own while the controls' fonts load, which takes longer. (Should no
-    // thread be had, it decodes here when asked for.)
-    std::future<QImage> background = std::async(std::launch::async | std::launch::deferred, backgroundPicture);
-    const std::array<QLabel*, 2> backgroundLabels = createPictures();
+    // The pictures decode on a thread of their own while the controls' fonts load, which
+    // takes longer. (Should no thread be had, they decode here when asked for.)
+    std::future<WindowPictures> decoding = std::async(std::launch::async | std::launch::deferred, decodeWindowPictures);
+    createPictures();
     createLabels();
     createInputs();
-    const QPixmap backgroundPixmap = QPixmap::fromImage(background.get());
-    for (QLabel* label : backgroundLabels) {
-        label->setPixmap(backgroundPixmap);
+    const WindowPictures pictures = decoding.get();
+    const QPixmap background = QPixmap::fromImage(pictures.background);
+    for (const char* name : {"Image2", "Image13"}) {
+        findChild<QLabel*>(QString::fromLatin1(name))->setPixmap(background);
     }
+    findChild<QLabel*>(QStringLiteral("Image40"))->setPixmap(QPixmap::fromImage(pictures.pageRankBar));
+    findChild<QLabel*>(QStringLiteral("Image1"))->setPixmap(QPixmap::fromImage(pictures.badge));
 }
 
-std::array<QLabel*, 2> Form1::createPictures() {
-    // Created first, so that every other control lies above them.
-    const std::array<QLabel*, 2> background = {createPicture(this, "Image2", {}, kRetryHint),
-                                               createPicture(this, "Image13", {}, kRetryHint)};
-    createPicture(this, "Image40", pageRankBarPicture());
+void Form1::createPictures() {
+    // Created first, so that every other control lies above them; they get their
+    // pictures once decoded.
+    createPicture(this, "Image2", kRetryHint);
+    createPicture(this, "Image13", kRetryHint);
+    createPicture(this, "Image40");
     auto* image1 = new ClickableLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(badgePicture());
     image1->setToolTip(QStringLiteral("进入友情链接交换页面"));
     image1->setCursor(Qt::WhatsThisCursor);
     connect(image1, &ClickableLabel::clicked, this, [this] { openLink(SearchLink::Image1); });
-    return background;
 }
 
 void Form1::createLabels() {

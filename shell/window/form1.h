@@ -67,7 +67,7 @@ private slots:
 
 private:
     void createControls();
-    std::array<QLabel*, 2> createPictures();  // the two showing the background
+    void createPictures();
     void createLabels();
     void createInputs();
     void createPanels();
