@@ -1,9 +1,9 @@
-// From the start of the window's process to the first paint of the window the user
-// keeps, beside a bare Qt Widgets window of the same size started the same way in the
-// same run; how many native windows the process made for it (a window replaced after it
-// showed flashes and loses the input sent to it); and the window process's peak memory
-// once both panels have loaded their pages. On an X server of its own, as a desktop
-// shows it, against the demo pages.
+// From the start of the program's process to the first paint of the window the user
+// keeps, beside a bare Qt Widgets window of the same size (a QLabel showing a line)
+// started the same way in the same run; how many native windows the process made for
+// it (a window replaced after it showed flashes and loses the input sent to it); and the
+// program's peak memory once both panels have loaded their pages. On an X server of its
+// own, as a desktop shows it, against the demo pages.
 #include "tests/shell/window/xvfb_server.h"
 #include "tests/support/child_process.h"
 #include "tools/fake-web/fake_web_server.h"
@@ -75,19 +75,19 @@ int main() {
         std::perror("mkdtemp");
         return 1;
     }
-    std::vector<std::string> environment = {"QT_QPA_PLATFORM=xcb",
-                                            "DISPLAY=" + xvfb.display(),
-                                            "LD_PRELOAD=" QUARNEL_FIRST_PAINT_PROBE,
-                                            "HOME=" + home,
-                                            "XDG_CONFIG_HOME=" + home + "/config",
-                                            "XDG_DATA_HOME=" + home + "/data",
-                                            "XDG_STATE_HOME=" + home + "/state",
-                                            "XDG_CACHE_HOME=" + home + "/cache",
-                                            "QTWEBENGINE_DISABLE_SANDBOX=1",
-                                            "http_proxy=" + server.proxyUrl(),
-                                            "no_proxy=",
-                                            "NO_PROXY=",
-                                            "HTTP_PROXY="};
+    const std::vector<std::string> environment = {"QT_QPA_PLATFORM=xcb",
+                                                  "DISPLAY=" + xvfb.display(),
+                                                  "LD_PRELOAD=" QUARNEL_FIRST_PAINT_PROBE,
+                                                  "HOME=" + home,
+                                                  "XDG_CONFIG_HOME=" + home + "/config",
+                                                  "XDG_DATA_HOME=" + home + "/data",
+                                                  "XDG_STATE_HOME=" + home + "/state",
+                                                  "XDG_CACHE_HOME=" + home + "/cache",
+                                                  "QTWEBENGINE_DISABLE_SANDBOX=1",
+                                                  "http_proxy=" + server.proxyUrl(),
+                                                  "no_proxy=",
+                                                  "NO_PROXY=",
+                                                  "HTTP_PROXY="};
     std::vector<std::string> windowEnvironment = environment;
     windowEnvironment.push_back("QUARNEL_PROBE_PANELS=1");
 
