@@ -5,6 +5,8 @@
 // for the window's two visible web panels to load their pages so the memory figure
 // includes them. Prints "PAINTED_AT NATIVE_WINDOWS PANELS_LOADED" on standard output and
 // ends the program.
+#include "bench/monotonic_time.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -14,15 +16,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 namespace {
 
-long long monotonicNanoseconds() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
-}
+using quarnel::bench::monotonicNanoseconds;
 
 class FirstPaintProbe final : public QObject {
     Q_OBJECT

@@ -4,6 +4,7 @@
 // it (a window replaced after it showed flashes and loses the input sent to it); and the
 // program's peak memory once both panels have loaded their pages. On an X server of its
 // own, as a desktop shows it, against the demo pages.
+#include "bench/monotonic_time.h"
 #include "tests/shell/window/xvfb_server.h"
 #include "tests/support/child_process.h"
 #include "tools/fake-web/fake_web_server.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,11 +22,7 @@
 
 namespace {
 
-long long monotonicNanoseconds() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
-}
+using quarnel::bench::monotonicNanoseconds;
 
 struct Round {
     double firstPaintMs = 0;
