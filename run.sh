@@ -30,7 +30,7 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 if ! $demo; then
-    exec "$build/shell/window/quarnel"
+    exec "$build/window/quarnel"
 fi
 
 # The demo: sample pages on loopback, reached through http_proxy, and a remembered
@@ -48,4 +48,4 @@ address=$(sed -n 's/^listening on //p' "$scratch/listening")
 
 echo "Demo: the outside services are answered by fake-web on $address."
 http_proxy="http://$address" no_proxy="" NO_PROXY="" XDG_STATE_HOME="$scratch/state" \
-    "$build/shell/window/quarnel"
+    "$build/window/quarnel"

@@ -29,7 +29,7 @@ struct ResultInfo {
 
 // Every place that lists the results reads this table, in this order: the window's
 // columns left to right, then its PageRank row. Which label shows each is the window's
-// business (shell/control_model.h).
+// business (controls/control_model.h).
 inline constexpr std::array<ResultInfo, kResultCount> kResults = {{
     {Result::DayCount, "day", "今日收录", ResultKind::Count, true},
     {Result::WeekCount, "week", "一星期收录", ResultKind::Count, true},

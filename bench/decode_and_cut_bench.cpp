@@ -1,9 +1,9 @@
 // Throughput of turning fetched pages into results: GB2312 decoding plus every cut of
 // a query run, on 2 MiB pages, with no network involved.
+#include "controls/memory_control_model.h"
 #include "fetch/bytes_to_bstr.h"
 #include "query/query_run.h"
 #include "tests/support/classic_profile.h"
-#include "shell/memory_control_model.h"
 #include "tools/fake-web/fake_web_server.h"
 
 #include <chrono>

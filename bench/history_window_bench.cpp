@@ -2,7 +2,7 @@
 // daily runs of one domain, offscreen. Prints the figures; asserts nothing.
 
 #include "history/sqlite_history.h"
-#include "shell/window/history/history_window.h"
+#include "window/history/history_window.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>

@@ -7,12 +7,12 @@
 //      675 KB (the current run's four searches, each an XPath per value);
 // and the one-time cost of reading the built-in profiles.
 //   rules_bench REALPAGES_DIR
+#include "controls/memory_control_model.h"
 #include "fetch/bytes_to_bstr.h"
 #include "fetch/http_page_fetcher.h"
 #include "query/marker_extraction.h"
 #include "query/query_run.h"
 #include "rules/profile_reader.h"
-#include "shell/memory_control_model.h"
 #include "tests/support/classic_profile.h"
 #include "tests/support/recording_message_box.h"
 #include "tests/support/sample_pages.h"

@@ -1,6 +1,6 @@
 // The yardstick for the window's first paint: a bare Qt Widgets window of the same size,
 // a QLabel showing one line, in a program that links nothing else.
-#include "shell/window/form1_layout.h"
+#include "window/form1_layout.h"
 
 #include <QApplication>
 #include <QLabel>

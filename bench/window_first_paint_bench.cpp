@@ -5,8 +5,8 @@
 // program's peak memory once both panels have loaded their pages. On an X server of its
 // own, as a desktop shows it, against the demo pages.
 #include "bench/monotonic_time.h"
-#include "tests/shell/window/xvfb_server.h"
 #include "tests/support/child_process.h"
+#include "tests/window/xvfb_server.h"
 #include "tools/fake-web/fake_web_server.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 // The longest stretch in which the window's event loop did nothing during a query run
 // against services that take their time to answer.
+#include "controls/last_domain_file.h"
 #include "fetch/curl_transport.h"
-#include "shell/last_domain_file.h"
-#include "shell/window/form1.h"
 #include "tools/fake-web/fake_web_server.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

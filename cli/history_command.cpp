@@ -1,11 +1,11 @@
 #include "cli/commands.h"
 
+#include "base/results.h"
+#include "cli/run_json.h"
+#include "controls/control_model.h"
 #include "history/csv_writer.h"
 #include "history/iso_time.h"
-#include "base/results.h"
 #include "history/sqlite_history.h"
-#include "cli/run_json.h"
-#include "shell/control_model.h"
 
 #include <CLI/CLI.hpp>
 

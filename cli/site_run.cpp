@@ -1,8 +1,8 @@
 #include "cli/site_run.h"
 
-#include "shell/control_model.h"
+#include "controls/control_model.h"
+#include "controls/memory_control_model.h"
 #include "query/query_run.h"
-#include "shell/memory_control_model.h"
 
 #include <algorithm>
 #include <ostream>

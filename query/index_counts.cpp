@@ -1,6 +1,6 @@
 #include "query/checks.h"
 
-#include "shell/resume_next.h"
+#include "controls/resume_next.h"
 
 #include <array>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "base/run_record.h"
+#include "controls/control_model.h"
 #include "fetch/page_fetcher.h"
 #include "query/run_trace.h"
 #include "rules/profile.h"
-#include "shell/control_model.h"
 
 #include <map>
 #include <memory>

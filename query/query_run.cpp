@@ -1,7 +1,7 @@
 #include "query/query_run.h"
 
+#include "controls/resume_next.h"
 #include "query/checks.h"
-#include "shell/resume_next.h"
 
 namespace quarnel {
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "controls/control_model.h"
+#include "controls/last_domain_file.h"
 #include "query/profile_cuts.h"
-#include "shell/control_model.h"
-#include "shell/last_domain_file.h"
 
 namespace quarnel {
 

@@ -1,7 +1,7 @@
 // The last-domain file with any bytes in it: one line of valid UTF-8 comes back, the
 // first line itself when it is UTF-8, and saving what was read reads back the same.
-#include "shell/last_domain_file.h"
 #include "base/valid_utf8.h"
+#include "controls/last_domain_file.h"
 #include "tests/fuzz/fuzz_expect.h"
 
 #include <cstddef>

@@ -1,11 +1,11 @@
 #include "query/query_run.h"
 
+#include "controls/memory_control_model.h"
 #include "fetch/http_page_fetcher.h"
-#include "shell/memory_control_model.h"
+#include "tests/support/classic_profile.h"
 #include "tests/support/recording_message_box.h"
 #include "tests/support/sample_pages.h"
 #include "tests/support/scripted_transport.h"
-#include "tests/support/classic_profile.h"
 
 #include <gtest/gtest.h>
 

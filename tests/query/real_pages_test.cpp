@@ -1,7 +1,7 @@
+#include "controls/memory_control_model.h"
 #include "fetch/curl_transport.h"
 #include "fetch/http_page_fetcher.h"
 #include "query/query_run.h"
-#include "shell/memory_control_model.h"
 #include "tests/support/classic_profile.h"
 #include "tests/support/recording_message_box.h"
 #include "tests/support/test_authority.h"

@@ -1,0 +1,34 @@
+#include "window/background_transport.h"
+
+#include <QEventLoop>
+
+#include <exception>
+#include <thread>
+
+namespace quarnel {
+
+BackgroundTransport::BackgroundTransport(HttpTransport& inner) : inner_(inner) {}
+
+Expected<HttpReply> BackgroundTransport::fetch(const HttpRequest& request) {
+    Expected<HttpReply> reply = Failure{"not sent"};
+    std::exception_ptr thrown;
+    QEventLoop waiting;
+    std::thread worker([&] {
+        // Nothing may escape the worker thread: what the transport throws is thrown
+        // again on the caller's thread, where the fetcher deals with it.
+        try {
+            reply = inner_.fetch(request);
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec();
+    worker.join();
+    if (thrown) {
+        std::rethrow_exception(thrown);
+    }
+    return reply;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,72 @@
+#include "base/user_folders.h"
+#include "base/version.h"
+#include "controls/last_domain_file.h"
+#include "history/history_path.h"
+#include "history/sqlite_history.h"
+#include "panels/desktop_url_opener.h"
+#include "window/form1.h"
+#include "window/late_curl_transport.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <fontconfig/fontconfig.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// The user's history database, opened when first used; with no folder for it the window
+// starts all the same and its history says why.
+quarnel::HistoryAccess openHistory(std::unique_ptr<quarnel::history::SqliteHistory>& store) {
+    const std::filesystem::path path =
+        quarnel::history::historyPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    quarnel::HistoryAccess access;
+    if (path.empty()) {
+        access.unavailable = "没有可存放查询历史的文件夹（HOME 与 XDG_DATA_HOME 均未设置）";
+        std::cerr << "history: " << access.unavailable << '\n';
+        return access;
+    }
+    store = std::make_unique<quarnel::history::SqliteHistory>(path);
+    access.recorder = store.get();
+    access.reader = store.get();
+    return access;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Answered before Qt starts, so it needs no display and starts no web engine.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "quarnel " << quarnel::kVersion << '\n';
+        return 0;
+    }
+    // The system's font configuration is read the first time text is laid out: here it
+    // is read meanwhile, while the application connects to the display.
+    std::thread fontConfiguration(FcInit);
+    QApplication application(argc, argv);
+    // The Wayland app id: ties the window to its desktop entry and icon. (On X11 the window
+    // class is the program's name, "quarnel", which the entry's StartupWMClass names.)
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quarnel.Quarnel"));
+
+    quarnel::LateCurlTransport transport(
+        quarnel::LateCurlTransport::path(),
+        quarnel::cookieFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")).string());
+    const quarnel::LastDomainFile lastDomain(
+        quarnel::lastDomainPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
+    quarnel::DesktopUrlOpener urlOpener;
+
+    std::unique_ptr<quarnel::history::SqliteHistory> history;
+    fontConfiguration.join();
+    quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history));
+    form1.load();
+    if (const QScreen* screen = form1.screen(); screen != nullptr) {
+        form1.move(screen->availableGeometry().center() - form1.rect().center());
+    }
+    form1.show();
+    return QApplication::exec();
+}
