@@ -130,6 +130,8 @@ std::optional<std::string> jsonValue(const std::string& text, const std::string&
 struct ProfileCuts::Page {
     FetchedPage fetched;
     std::string unavailable;  // why there is no text to cut (failed, blocked, no key)
+    std::string requestedUrl;
+    bool blocked = false;
     const std::string* within = nullptr;  // a block of another page, cut without a copy
     std::unique_ptr<rules::HtmlPage> html;
 
@@ -189,6 +191,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
     request.charset = source.encoding.fixed;
     request.fallback = source.encoding.fallback;
     request.keepCookies = source.cookies;
+    page.requestedUrl = request.url;
     page.fetched = context_.fetcher.getHTTPPage(request);
 
     RequestTrace trace{.page = name,
@@ -210,6 +213,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
                                                        : selectsAnything(page, blocked.xpath);
         if (matches) {
             trace.blocked = true;
+            page.blocked = true;
             trace.title = page.parsed().title();
             page.unavailable = "the page is blocked (" + trace.title + ")";
             break;
@@ -229,6 +233,12 @@ ProfileCuts::Page* ProfileCuts::page(const std::string& name, bool again) {
     auto& kept = pages_[name];
     if (!kept || again) {
         kept = std::make_unique<Page>(fetch(name, source->second));
+        // Once only: a second blocked answer to the same request stands.
+        if (kept->blocked && context_.onBlocked != nullptr &&
+            context_.onBlocked->askAgain(name, kept->requestedUrl)) {
+            kept.reset();
+            kept = std::make_unique<Page>(fetch(name, source->second));
+        }
     }
     return kept.get();
 }

@@ -3,6 +3,7 @@
 #include "base/run_record.h"
 #include "controls/control_model.h"
 #include "fetch/page_fetcher.h"
+#include "query/blocked_answers.h"
 #include "query/run_trace.h"
 #include "rules/profile.h"
 
@@ -20,13 +21,15 @@ class HtmlPage;
 
 // What a run needs besides the controls: the rules, the fetcher, the clock behind the
 // rules' time placeholders, the user's key for a service that wants one (empty: none),
-// and the trace to fill (may be null).
+// the trace to fill (may be null), and who decides about a blocked answer (null: it stays
+// blocked).
 struct QueryContext {
     const rules::Profile& profile;
     PageFetcher& fetcher;
     const Clock& clock;
     std::string key;
     RunTrace* trace = nullptr;
+    BlockedAnswers* onBlocked = nullptr;
 };
 
 // A value a cut gave, and the block later cuts look inside: the selected element's

@@ -169,6 +169,42 @@ TEST_F(QueryRunTest, DomainIsEncodedInUrlsButSavedAsTyped) {
     EXPECT_EQ(lastDomain.read(), typed);
 }
 
+// Says the same to every blocked answer, and notes which were put to it.
+class FixedBlockedAnswers final : public BlockedAnswers {
+public:
+    explicit FixedBlockedAnswers(bool again) : again_(again) {}
+    bool askAgain(const std::string& page, const std::string& url) override {
+        asked.push_back(page + " " + url);
+        return again_;
+    }
+    std::vector<std::string> asked;
+
+private:
+    bool again_;
+};
+
+// A verification page passed in between gives the day count; one that is still there on
+// the second asking leaves the week count blocked, and is not put to the handler again.
+TEST_F(QueryRunTest, ABlockedAnswerIsAskedOnceMoreOnlyWhenTheHandlerSaysSo) {
+    const std::string verification = "<html><script src=\"https://wappass.baidu.com/v.js\"></script></html>";
+    for (const bool again : {true, false}) {
+        serveSite(pageRankPage("3", "ok"));
+        transport.script(kDayUrl, {verification, countPage("12")});
+        transport.serve(kWeekUrl, verification);
+        transport.requests.clear();
+        FixedBlockedAnswers answers(again);
+        QueryContext blockedContext = context(fetcher);
+        blockedContext.onBlocked = &answers;
+        QueryRun(controls, blockedContext, nullptr).run();
+
+        EXPECT_EQ(answers.asked, (std::vector<std::string>{"search-day " + kDayUrl, "search-week " + kWeekUrl})) << again;
+        EXPECT_EQ(controls.caption(ResultLabel::Label4), again ? "12" : "查询中.");
+        EXPECT_EQ(controls.caption(ResultLabel::Label5), "查询中.");
+        EXPECT_EQ(transport.requests.size(), again ? 9u : 7u);
+        EXPECT_EQ(trace.blockedCount(), again ? 3 : 2);
+    }
+}
+
 // Controls that fail on some operations, as a window may when a control is gone.
 class BrokenControls final : public ControlModel {
 public:
