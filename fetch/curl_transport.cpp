@@ -1,12 +1,12 @@
 #include "fetch/curl_transport.h"
 
-#include "base/atomic_file.h"
 #include "fetch/response_reader.h"
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
+#include <tuple>
 
 namespace quarnel {
 namespace {
@@ -41,44 +41,50 @@ const char* certificateBundle() {
     return nullptr;
 }
 
-constexpr const char* kCookieFileHeading = "# Netscape HTTP Cookie File";
-
 // The cookie engine, once on, stays on through resets. libcurl's own reading of cookie
-// files (CURLOPT_COOKIEFILE) leaks its list of files on each reset, so the file is read
-// here and handed over line by line; the heading alone turns the engine on. Only cookie
-// lines (they hold tabs) are passed: a line that says "ALL" or "RELOAD" is a command.
-// A missing or unreadable file loads nothing: the run starts without cookies.
-void loadCookies(CURL* curl, const std::filesystem::path& file) {
-    curl_easy_setopt(curl, CURLOPT_COOKIELIST, kCookieFileHeading);
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        if (line.find('\t') != std::string::npos) {
+// files (CURLOPT_COOKIEFILE) leaks its list of files on each reset, and it would write
+// over what another process saved meanwhile: the jar reads and merges the file, and the
+// cookies are handed to libcurl line by line. A file's heading alone turns the engine on.
+void loadCookies(CURL* curl, const std::vector<Cookie>& cookies) {
+    curl_easy_setopt(curl, CURLOPT_COOKIELIST, "# Netscape HTTP Cookie File");
+    for (const Cookie& cookie : cookies) {
+        // An empty line would be no cookie; a line that says "ALL" or "RELOAD" would be a command.
+        if (const std::string line = formatCookieLine(cookie); !line.empty()) {
             curl_easy_setopt(curl, CURLOPT_COOKIELIST, line.c_str());
         }
     }
 }
 
-std::string cookieFileText(CURL* curl) {
-    std::string text = std::string(kCookieFileHeading) + "\n";
-    struct curl_slist* cookies = nullptr;
-    curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &cookies);
-    for (const struct curl_slist* line = cookies; line != nullptr; line = line->next) {
+// The engine's cookies in a fixed order, so that two lists compare equal when they hold the same.
+std::vector<Cookie> engineCookies(CURL* curl) {
+    std::string text;
+    struct curl_slist* lines = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &lines);
+    for (const struct curl_slist* line = lines; line != nullptr; line = line->next) {
         text.append(line->data).append("\n");
     }
-    curl_slist_free_all(cookies);
-    return text;
+    curl_slist_free_all(lines);
+    std::vector<Cookie> cookies = parseCookieFile(text);
+    std::sort(cookies.begin(), cookies.end(), [](const Cookie& a, const Cookie& b) {
+        return std::tie(a.domain, a.path, a.name) < std::tie(b.domain, b.path, b.name);
+    });
+    return cookies;
 }
 
 }  // namespace
 
 struct CurlTransport::Handle {
     CURL* curl = curl_easy_init();
-    std::string savedCookies;  // the cookie file's text as last written
+    std::vector<Cookie> savedCookies;  // the engine's cookies as last saved
     ~Handle() { curl_easy_cleanup(curl); }
 };
 
 CurlTransport::CurlTransport(FetchLimits limits, std::filesystem::path cookieFile)
-    : limits_(limits), cookieFile_(std::move(cookieFile)) {}
+    : limits_(limits) {
+    if (!cookieFile.empty()) {
+        jar_.emplace(std::move(cookieFile));
+    }
+}
 
 CurlTransport::~CurlTransport() = default;
 
@@ -89,8 +95,11 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
         if (handle_->curl == nullptr) {
             return Failure{"libcurl could not start"};
         }
-        if (!cookieFile_.empty()) {
-            loadCookies(handle_->curl, cookieFile_);
+        if (jar_) {
+            // A file that cannot be read loads nothing: the run starts without cookies.
+            const Expected<std::vector<Cookie>> loaded = jar_->load();
+            loadCookies(handle_->curl, loaded ? *loaded : std::vector<Cookie>());
+            handle_->savedCookies = engineCookies(handle_->curl);
         }
     }
     CURL* curl = handle_->curl;
@@ -127,7 +136,7 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
 
     const CURLcode code = curl_easy_perform(curl);
     curl_slist_free_all(headers);
-    if (!cookieFile_.empty()) {
+    if (jar_) {
         saveCookies(*handle_);  // a failed request may still have set some
     }
     if (code != CURLE_OK) {
@@ -147,19 +156,15 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
 }
 
 void CurlTransport::saveCookies(Handle& handle) {
-    std::string text = cookieFileText(handle.curl);
-    if (text == handle.savedCookies) {
+    std::vector<Cookie> cookies = engineCookies(handle.curl);
+    if (cookies == handle.savedCookies) {
         return;
     }
-    // replaceFile keeps an existing file's permissions; cookies are the user's alone.
-    std::error_code ignored;
-    std::filesystem::permissions(cookieFile_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                 ignored);
-    if (Expected<Done> saved = replaceFile(cookieFile_, text); !saved) {
-        cookieSaveFailure_ = Failure{"cannot save the cookies in " + cookieFile_.string() + ": " + saved.reason()};
+    if (Expected<Done> saved = jar_->save(cookies); !saved) {
+        cookieSaveFailure_ = Failure{"cannot save the cookies in " + jar_->file().string() + ": " + saved.reason()};
         return;
     }
-    handle.savedCookies = std::move(text);
+    handle.savedCookies = std::move(cookies);
     cookieSaveFailure_.reset();
 }
 

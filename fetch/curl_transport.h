@@ -1,8 +1,8 @@
 #pragma once
 
+#include "fetch/cookie_jar.h"
 #include "fetch/http_transport.h"
 
-#include <filesystem>
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -28,9 +28,9 @@ struct FetchLimits {
 // set afresh for each call, so one request's limits or failure never carry over to the
 // next. Calls may come from any thread; they run one at a time.
 //
-// With a cookie file, cookies are kept between requests: read from the file when the
-// first request is made, and written back (readable by the user alone) after each
-// request that changed them. Without one, no cookie is ever sent.
+// With a cookie file, cookies are kept between requests: read from the jar when the
+// first request is made, and saved to it (merged with what other programs saved
+// meanwhile) after each request that changed them. Without one, no cookie is ever sent.
 class CurlTransport final : public HttpTransport {
 public:
     explicit CurlTransport(FetchLimits limits = {}, std::filesystem::path cookieFile = {});
@@ -50,7 +50,7 @@ private:
     void saveCookies(Handle& handle);
 
     FetchLimits limits_;
-    std::filesystem::path cookieFile_;
+    std::optional<CookieJar> jar_;
     mutable std::mutex mutex_;
     std::unique_ptr<Handle> handle_;
     std::optional<Failure> cookieSaveFailure_;

@@ -11,7 +11,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace quarnel {
@@ -20,6 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 using fakeweb::Reply;
 using fakeweb::Route;
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 void setOrUnset(const char* name, const std::string& value) {
     value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
@@ -85,6 +93,7 @@ protected:
         Route{"pr.quarnel.example", "/querypr.asp?*", Reply::Body, 200,
               fakeweb::toGbk(testing::pageRankPage("5", "正常"))},
         Route{.host = "www.baidu.com", .target = "/login", .setCookie = "BAIDUID=B1; Max-Age=3600; Path=/; Secure"},
+        Route{.host = "www.baidu.com", .target = "/session", .setCookie = "BDSVRTM=S; Path=/"},
         Route{.host = "www.baidu.com", .target = "/next"},
         Route{.host = "127.0.0.1", .target = "/where", .body = "proxy"},
     }};
@@ -228,6 +237,33 @@ TEST_F(HttpFetcherTest, CookiesComeBackOnTheNextRequestAndTheNextRunFromAFileOnl
     CurlTransport cannotSave({}, trusted_.certificate / "cookies.txt");
     cookieSent(cannotSave, "/login");  // the page still arrives
     EXPECT_TRUE(cannotSave.cookieSaveFailure());
+}
+
+// The window passes a verification while a command-line run is going on: both keep cookies in
+// one file, and neither's are lost; a cookie that lasts the session lasts into the next run.
+TEST_F(HttpFetcherTest, CookiesAnotherProgramSavedMeanwhileAndSessionCookiesLastIntoTheNextRun) {
+    const fs::path cookieFile = folder_ / "shared" / "quarnel" / "cookies.txt";
+    CookieJar window(cookieFile);
+    ASSERT_TRUE(window.load().ok());
+    CurlTransport run({}, cookieFile);
+    ASSERT_TRUE(run.fetch({.url = "https://www.baidu.com/login", .headers = {}}).ok());
+    ASSERT_TRUE(window.save({{.domain = ".baidu.com", .includeSubdomains = true, .name = "PASSED", .value = "1"}}).ok());
+    ASSERT_TRUE(run.fetch({.url = "https://www.baidu.com/session", .headers = {}}).ok());
+    EXPECT_FALSE(run.cookieSaveFailure());
+
+    std::vector<std::string> kept;
+    for (const Cookie& cookie : parseCookieFile(readFile(cookieFile))) {
+        kept.push_back(cookie.name + "=" + cookie.value + (cookie.expires == 0 ? " (session)" : ""));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"BAIDUID=B1", "BDSVRTM=S (session)", "PASSED=1 (session)"}));
+
+    CurlTransport nextRun({}, cookieFile);
+    ASSERT_TRUE(nextRun.fetch({.url = "https://www.baidu.com/next", .headers = {}}).ok());
+    const std::string sent = server_.cookieLog().back();
+    for (const char* cookie : {"BAIDUID=B1", "BDSVRTM=S", "PASSED=1"}) {
+        EXPECT_NE(sent.find(cookie), std::string::npos) << sent;
+    }
 }
 
 }  // namespace
