@@ -17,6 +17,7 @@ nlohmann::ordered_json traceJson(const RunTrace& trace) {
             entry["bytes"] = request.bytes;
             entry["charset"] = request.charset;
             entry["charset_why"] = request.why;
+            entry["served_by"] = request.servedBy;
         } else {
             entry["failure"] = request.failure;
         }

@@ -4,7 +4,6 @@
 #include "controls/memory_control_model.h"
 #include "query/query_run.h"
 
-#include <algorithm>
 #include <ostream>
 
 namespace quarnel::cli {
@@ -14,21 +13,13 @@ void StderrMessageBox::show(std::string_view message, std::string_view url) {
     err_ << message << ": " << url << std::endl;
 }
 
-namespace {
-
-bool wantsCookies(const rules::Profile& profile) {
-    return std::any_of(profile.pages.begin(), profile.pages.end(), [](const auto& page) { return page.second.cookies; });
-}
-
-}  // namespace
-
 SiteRunner::SiteRunner(const Clock& clock, std::ostream& err, const rules::Profile& profile, std::string key,
                        const std::filesystem::path& cookieFile)
     : clock_(clock),
       err_(err),
       profile_(profile),
       key_(std::move(key)),
-      transport_(FetchLimits{}, wantsCookies(profile) ? cookieFile : std::filesystem::path()),
+      transport_(cookieFile, nullptr),
       messages_(err),
       fetcher_(transport_, messages_) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fetch/curl_transport.h"
+#include "fetch/curl_routing_transport.h"
 #include "fetch/http_page_fetcher.h"
 #include "query/run_trace.h"
 #include "rules/profile.h"
@@ -36,8 +36,8 @@ private:
 // one profile.
 class SiteRunner final : public watch::SiteQuery {
 public:
-    // Failed fetches and blocked answers are told on `err`; cookies are kept in
-    // `cookieFile` when the profile asks for them.
+    // Failed fetches and blocked answers are told on `err`; pages that keep cookies keep
+    // them in `cookieFile`.
     SiteRunner(const Clock& clock, std::ostream& err, const rules::Profile& profile, std::string key,
                const std::filesystem::path& cookieFile);
 
@@ -51,7 +51,7 @@ private:
     const rules::Profile& profile_;
     std::string key_;
     RunTrace trace_;
-    CurlTransport transport_;
+    CurlRoutingTransport transport_;
     StderrMessageBox messages_;
     HttpPageFetcher fetcher_;
 };

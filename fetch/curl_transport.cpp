@@ -142,7 +142,7 @@ Expected<HttpReply> CurlTransport::fetch(const HttpRequest& request) {
     if (code != CURLE_OK) {
         return Failure{error[0] != '\0' ? error : curl_easy_strerror(code)};
     }
-    HttpReply reply;
+    HttpReply reply{.servedBy = std::string(kServedByCurl)};
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
     if (const char* type = nullptr; curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
         reply.contentType = type;

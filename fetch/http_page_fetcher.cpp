@@ -14,7 +14,10 @@ FetchedPage HttpPageFetcher::getHTTPPage(const PageRequest& request) {
     const auto start = std::chrono::steady_clock::now();
     std::optional<Expected<HttpReply>> reply;
     try {
-        reply = transport_.fetch({.url = request.url, .headers = request.headers, .keepCookies = request.keepCookies});
+        reply = transport_.fetch({.url = request.url,
+                                  .headers = request.headers,
+                                  .keepCookies = request.keepCookies,
+                                  .transport = request.transport});
     } catch (const std::exception& error) {
         page.failure = error.what();
     } catch (...) {
@@ -35,6 +38,7 @@ FetchedPage HttpPageFetcher::getHTTPPage(const PageRequest& request) {
     page.completed = true;
     page.status = (*reply)->status;
     page.bytes = (*reply)->body.size();
+    page.servedBy = (*reply)->servedBy;
     try {
         DecodedPage decoded = decodePage(**reply, request.charset, request.fallback);
         page.text = std::move(decoded.text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fetch/http_transport.h"
+
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -17,6 +19,7 @@ struct PageRequest {
     std::string charset = "gb2312";
     std::string fallback;
     bool keepCookies = false;
+    TransportKind transport = TransportKind::Curl;
 };
 
 // A fetched page as text, and how it came: what the explain trace tells.
@@ -28,6 +31,7 @@ struct FetchedPage {
     std::string charset;  // the table the body was decoded with
     std::string why;      // why that table
     std::string failure;  // why the request did not complete
+    std::string servedBy;  // which way the page came (HttpReply::servedBy)
     std::chrono::milliseconds elapsed{0};
 };
 

@@ -202,6 +202,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
                        .charset = page.fetched.charset,
                        .why = page.fetched.why,
                        .failure = page.fetched.failure,
+                       .servedBy = page.fetched.servedBy,
                        .elapsed = page.fetched.elapsed,
                        .blocked = false,
                        .title = {}};

@@ -58,7 +58,8 @@ void addTraceTo(RunRecord& run, const RunTrace& trace) {
 std::string formatTrace(const RunTrace& trace) {
     std::string text = "  profile " + trace.profile + "\n";
     for (const RequestTrace& request : trace.requests) {
-        text += "  GET " + request.url + " [" + request.page + "]\n    ";
+        text += "  GET " + request.url + " [" + request.page + "]";
+        text += request.servedBy.empty() ? "\n    " : " via " + request.servedBy + "\n    ";
         if (!request.completed) {
             text += "failed: " + request.failure;
         } else {

@@ -20,6 +20,7 @@ struct RequestTrace {
     std::string charset;
     std::string why;      // why that character set
     std::string failure;  // why the request did not complete
+    std::string servedBy;  // which way the page came: "curl", "browser", ...
     std::chrono::milliseconds elapsed{0};
     bool blocked = false;
     std::string title;  // of a blocked page

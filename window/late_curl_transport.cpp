@@ -6,38 +6,33 @@
 
 namespace quarnel {
 
-LateCurlTransport::LateCurlTransport(const QString& path, std::string cookieFile)
-    : library_(path), cookieFile_(std::move(cookieFile)) {}
+LateCurlTransport::LateCurlTransport(const QString& path, std::string cookieFile, HttpTransport* browser)
+    : library_(path), cookieFile_(std::move(cookieFile)), browser_(browser) {}
 
 QString LateCurlTransport::path() {
     return lateLibraryPath(QUARNEL_CURL_TRANSPORT_INSTALLED, QUARNEL_CURL_TRANSPORT_BUILT);
 }
 
 Expected<HttpReply> LateCurlTransport::fetch(const HttpRequest& request) {
-    HttpTransport* transport = loaded(request.keepCookies);
+    HttpTransport* transport = loaded();
     if (transport == nullptr) {
         return Failure{"the transport library could not be loaded"};
     }
     return transport->fetch(request);
 }
 
-HttpTransport* LateCurlTransport::loaded(bool keepCookies) {
+HttpTransport* LateCurlTransport::loaded() {
     // Fetches may come from several threads at once; the first one loads.
     std::call_once(loadOnce_, [this] {
-        using CreateTransport = HttpTransport* (*)();
-        using CreateCookieTransport = HttpTransport* (*)(const char*);
-        const auto create = reinterpret_cast<CreateTransport>(library_.resolve("quarnelCreateCurlTransport"));
-        const auto createWithCookies =
-            reinterpret_cast<CreateCookieTransport>(library_.resolve("quarnelCreateCurlTransportWithCookies"));
-        if (create != nullptr && createWithCookies != nullptr) {
-            transport_.reset(create());
-            cookieTransport_.reset(createWithCookies(cookieFile_.c_str()));
+        using CreateTransport = HttpTransport* (*)(const char*, HttpTransport*);
+        if (const auto create = reinterpret_cast<CreateTransport>(library_.resolve("quarnelCreateTransport"))) {
+            transport_.reset(create(cookieFile_.c_str(), browser_));
         } else {
             // Every fetch will then fail with its box; this line tells why, once.
             std::cerr << "quarnel: " << library_.errorString().toStdString() << '\n';
         }
     });
-    return keepCookies ? cookieTransport_.get() : transport_.get();
+    return transport_.get();
 }
 
 }  // namespace quarnel

@@ -68,6 +68,7 @@ protected:
         std::ostringstream out, err;
         std::istringstream in(input);
         cli::Invocation invocation{clock_, out, err, in, terminal, history_, {}};
+        invocation.cookieFile = cookieFile_;
         const int status = cli::runCommandLine(arguments, invocation);
         return {status, out.str(), err.str()};
     }
@@ -83,6 +84,7 @@ protected:
         std::filesystem::temp_directory_path() / ("quarnel-command-line-" + std::to_string(::getpid()));
     std::filesystem::path history_ = folder_ / "history.sqlite3";
     std::filesystem::path list_ = folder_ / "watch.txt";
+    std::filesystem::path cookieFile_ = folder_ / "cookies.txt";
 };
 
 }  // namespace quarnel::testing

@@ -1,3 +1,4 @@
+#include "fetch/cookie_jar.h"
 #include "history/iso_time.h"
 #include "history/sqlite_history.h"
 #include "tests/cli/command_line_fixture.h"
@@ -37,6 +38,30 @@ TEST_F(CommandLineTest, BatchGoesOnPastAFailureAndRecordsEveryRun) {
         << csv;
     EXPECT_EQ(run({"domains"}).out, "down.cn\nexample.com\n");
     EXPECT_EQ(run({"example.com"}).out, kExampleBlock);
+}
+
+// The same flag the window reads: a page that does not keep cookies gets none, even from a
+// profile whose other pages keep them. The trace says which way each page came.
+TEST_F(CommandLineTest, OnlyPagesThatKeepCookiesSendThem) {
+    CookieJar jar(cookieFile_);
+    ASSERT_TRUE(jar.load().ok());
+    ASSERT_TRUE(jar.save({{.domain = ".baidu.com", .includeSubdomains = true, .name = "BAIDUID", .value = "kept"}}).ok());
+    const std::filesystem::path profile = folder_ / "mixed.toml";
+    std::ofstream(profile) << "name = \"mixed\"\n"
+                              "[pages.kept]\nurl = \"http://www.baidu.com/s?wd=site%3A{domain}&lm=1\"\ncookies = true\n"
+                              "[pages.plain]\nurl = \"http://www.baidu.com/s?wd=site%3A{domain}&lm=7\"\n"
+                              "[day_count]\npage = \"kept\"\nmarkers = [\"百度一下，找到相关网页\", \"篇\"]\n"
+                              "[week_count]\npage = \"plain\"\nmarkers = [\"百度一下，找到相关网页\", \"篇\"]\n";
+
+    const auto result = run({"--no-history", "--explain", "--profile", profile.string(), "example.com"});
+    EXPECT_NE(result.out.find("今日收录：12\n  一星期收录：345\n"), std::string::npos) << result.out << result.err;
+    EXPECT_EQ(count(result.out, "] via curl\n"), 2u) << result.out;
+    const std::vector<std::string> asked = server_.requestLog();
+    const std::vector<std::string> cookies = server_.cookieLog();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], "http://www.baidu.com/s?wd=site%3Aexample.com&lm=1");
+    EXPECT_EQ(cookies[0], "BAIDUID=kept");
+    EXPECT_EQ(cookies[1], "");
 }
 
 TEST_F(CommandLineTest, ExitStatusTellsWhatWentWrong) {

@@ -114,7 +114,9 @@ TEST_F(HttpFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
         {"/at-limit", std::string(kBodyLimit, 'x')},
     };
     for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(fetcher.getHTTPPage(url(path)).text, expected) << path;
+        const FetchedPage page = fetcher.getHTTPPage(url(path));
+        EXPECT_EQ(page.text, expected) << path;
+        EXPECT_EQ(page.servedBy, "curl") << path;
     }
     EXPECT_TRUE(messages.shown.empty());
 }
