@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <tuple>
 
@@ -77,6 +79,31 @@ TEST(RequestedDomainTest, SamplePagesNameTheDomainTheRequestAsksAbout) {
     for (const auto& [target, expected] : cases) {
         EXPECT_EQ(fillDomainPlaceholder(page, target), expected) << target;
     }
+}
+
+TEST(RoutesFileTest, AGateClosesAnyRouteByItsKeyword) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("quarnel-routes-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::ofstream(folder / "page.html") << "page";
+    std::ofstream(folder / "routes.txt") << "a /1 gbk 200 page.html gate=fingerprint\n"
+                                            "a /2 redirect 302 /1 gate=verification\n"
+                                            "a /3 drop gate=script\n"
+                                            "a /4 raw 200 page.html text/html\n";
+    std::ofstream(folder / "bad.txt") << "# a comment\na /1 gbk 200 page.html gate=captcha\n";
+    const std::vector<Route> routes = loadRoutes(folder / "routes.txt");
+    std::vector<Gate> gates;
+    std::ranges::transform(routes, std::back_inserter(gates), &Route::gate);
+    EXPECT_EQ(gates, (std::vector<Gate>{Gate::Fingerprint, Gate::Verification, Gate::Script, Gate::None}));
+    EXPECT_EQ(std::tie(routes[1].reply, routes[1].location), std::make_tuple(Reply::Redirect, std::string("/1")));
+    EXPECT_EQ(routes[3].contentType, "text/html");
+    try {
+        loadRoutes(folder / "bad.txt");
+        ADD_FAILURE() << "an unknown gate was taken";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("bad.txt:2: unknown gate 'captcha'"), std::string::npos) << error.what();
+    }
+    fs::remove_all(folder);
 }
 
 TEST(ServerTest, LogsADroppedRequestAndStopsPromptlyWithAStalledOneOpen) {

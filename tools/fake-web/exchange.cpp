@@ -1,5 +1,6 @@
 #include "tools/fake-web/exchange.h"
 
+#include "tools/fake-web/gates.h"
 #include "tools/fake-web/requested_domain.h"
 #include "tools/fake-web/route_match.h"
 #include "tools/fake-web/tls_identity.h"
@@ -13,6 +14,7 @@ namespace fakeweb {
 namespace {
 
 constexpr std::size_t kMaxHeadBytes = 64 * 1024;
+constexpr std::size_t kMaxFormBytes = 4 * 1024;
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr std::size_t kEndlessLimitBytes = std::size_t{1} << 30;
 
@@ -63,6 +65,8 @@ std::string_view reasonPhrase(int status) {
             return "Not Found";
         case 405:
             return "Method Not Allowed";
+        case 413:
+            return "Content Too Large";
         case 431:
             return "Request Header Fields Too Large";
         case 500:
@@ -124,6 +128,29 @@ void sendEndless(Stream& stream, const Route& route, bool headOnly) {
     }
 }
 
+// The posted form that follows a head: the bytes its Content-Length gives, some maybe
+// already received. False without a length, past the limit, or when the client hung up.
+bool readForm(Stream& stream, std::string& received, std::optional<std::size_t> length, std::string& form) {
+    if (!length || *length > kMaxFormBytes) {
+        return false;
+    }
+    char buffer[4096];
+    while (received.size() < *length) {
+        const std::size_t count = stream.receive(buffer, sizeof buffer);
+        if (count == 0) {
+            return false;
+        }
+        received.append(buffer, count);
+    }
+    form = received.substr(0, *length);
+    received.erase(0, *length);
+    return true;
+}
+
+bool sendGateReply(Stream& stream, const GateReply& reply, bool headOnly, bool keepOpen) {
+    return sendBody(stream, reply.status, "text/html; charset=utf-8", reply.body, headOnly, keepOpen, reply.fields);
+}
+
 void serveTunnel(Stream& stream, const Service& service);
 
 // Reads one request, reports its head, and replies as the first matching route says.
@@ -151,7 +178,8 @@ bool serveExchange(Stream& stream, std::string& received, const Service& service
         return false;
     }
     const bool headOnly = request.method == "HEAD";
-    if (!headOnly && request.method != "GET") {
+    const bool verifying = asksVerificationHost(request);
+    if (!headOnly && request.method != "GET" && !(verifying && request.method == "POST")) {
         // Any request body is left unread, so the connection ends here.
         return sendBody(stream, 405, "text/plain", "only GET and HEAD\n", false, false, "Allow: GET, HEAD\r\n");
     }
@@ -159,12 +187,22 @@ bool serveExchange(Stream& stream, std::string& received, const Service& service
         return sendPlain(stream, 400, "no host\n");
     }
     const bool keepOpen = !request.wantsClose;
+    if (verifying) {
+        std::string form;
+        if (request.method == "POST" && !readForm(stream, received, request.contentLength, form)) {
+            return sendPlain(stream, 413, "a form of at most 4 KiB, with its Content-Length\n");
+        }
+        return sendGateReply(stream, verificationHostReply(request, scheme, form), headOnly, keepOpen);
+    }
     const Route* route = findRoute(service.routes, request.host, request.target);
     if (route == nullptr) {
         return sendBody(stream, 404, "text/plain", "no route\n", headOnly, keepOpen);
     }
     if (route->delay.count() > 0) {
         waitOrHangUp(stream.fd(), route->delay);
+    }
+    if (const std::optional<GateReply> gated = gateReply(*route, request, scheme, stream.offeredGrease())) {
+        return sendGateReply(stream, *gated, headOnly, keepOpen);
     }
     switch (route->reply) {
         case Reply::Body:

@@ -15,6 +15,32 @@ namespace fakeweb {
 // and the connection closed after it; for replies no well-behaved server gives.
 enum class Reply { Body, Drop, Stall, Redirect, EndlessChunked, Raw };
 
+// Gates stand between a route and its body, each the way the search engine tells a script
+// from a browser; the tests show what each transport gets through.
+//
+// - Fingerprint: a TLS ClientHello that offers no GREASE value among its cipher suites or
+//   groups (browsers put them there; OpenSSL, and so libcurl, never does), or a request
+//   without TLS at all, gets the verification page (status 200) instead of the body.
+// - Script: a request without the cookie kScriptCookie gets a page whose script sets it
+//   and reloads; a request with it gets the body. Pages that run no scripts never pass.
+// - Verification: a request without the cookie kVerifiedCookie is redirected (302) to the
+//   verification page on kVerificationHost, over the scheme the request came by:
+//   SCHEME://kVerificationHost/verify?back=URL, URL being the request's own, encoded. Its
+//   button (id kVerificationButtonId) posts the form `back=URL` to
+//   SCHEME://kVerificationHost/verify, which answers 302 to URL and sets kVerifiedCookie
+//   for the whole of kVerifiedCookieDomain (so for the search host too). A request that
+//   carries the cookie gets the body. Over HTTPS the certificate must name kVerificationHost.
+//
+// The verification page is UTF-8, titled 百度安全验证, as the search engine's own is; the
+// script page is UTF-8, titled 请稍候.
+enum class Gate { None, Fingerprint, Script, Verification };
+
+inline constexpr std::string_view kScriptCookie = "BDJS=1";
+inline constexpr std::string_view kVerifiedCookie = "BDVERIFIED=1";
+inline constexpr std::string_view kVerifiedCookieDomain = "baidu.com";
+inline constexpr std::string_view kVerificationHost = "wappass.baidu.com";
+inline constexpr std::string_view kVerificationButtonId = "verify-pass";
+
 // Members all carry initializers so designated initializers may omit any of them
 // without -Wmissing-field-initializers firing.
 struct Route {
@@ -28,11 +54,13 @@ struct Route {
     std::string contentType = "text/html; charset=gb2312";
     std::chrono::milliseconds delay{0};  // how long a slow service thinks before it answers
     std::string setCookie{};             // Body: the value of a Set-Cookie header sent with it; none when empty
+    Gate gate = Gate::None;              // what a request must show to get this reply
 };
 
 // Loopback HTTP/1.1 server that also answers absolute-form (proxy) requests, so clients
 // can be pointed at it with http_proxy and keep their real URLs; given a certificate, it
-// answers CONNECT too, for https_proxy. Connections are kept alive (HTTP/1.1), each
+// answers CONNECT too, for https_proxy. It serves kVerificationHost's two pages itself,
+// whatever the routes say; it takes GET and HEAD, and POST only for that host's form. Connections are kept alive (HTTP/1.1), each
 // served on its own thread.
 class Server {
 public:
@@ -67,6 +95,9 @@ public:
 
     // How many connections clients have opened since start().
     std::size_t acceptedConnections() const;
+
+    // How many TLS hellos offered a GREASE value, as browsers' do (those of the fingerprint gate).
+    std::size_t greaseHandshakes() const;
 
     // Idempotent. Closes the listener and every open connection, then joins all threads.
     void stop();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace fakeweb {
 namespace {
@@ -71,6 +72,12 @@ RequestHead parseRequestHead(std::string_view head) {
     std::string_view target = line.substr(firstSpace + 1, lastSpace - firstSpace - 1);
     const std::string_view fields = lineEnd == std::string_view::npos ? "" : head.substr(lineEnd + 2);
     request.cookie = fieldValue(fields, "cookie:");
+    const std::string_view length = fieldValue(fields, "content-length:");
+    std::size_t bytes = 0;
+    if (const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
+        !length.empty() && error == std::errc{} && end == length.data() + length.size()) {
+        request.contentLength = bytes;
+    }
     const std::string_view connection = fieldValue(fields, "connection:");
     request.wantsClose = containsNoCase(connection, "close") ||
                          (line.ends_with(" HTTP/1.0") && !containsNoCase(connection, "keep-alive"));

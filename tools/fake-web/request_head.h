@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,7 @@ struct RequestHead {
     std::string host;    // without port; empty when no host could be told
     std::string target;  // path plus optional query, always starting with '/'
     std::string cookie;  // the Cookie field's value; empty without one
+    std::optional<std::size_t> contentLength;  // of a body that follows; none without the field or when it is no number
     bool wantsClose =
         true;  // no further request on this connection: "Connection: close", or HTTP/1.0 without keep-alive
 };

@@ -56,6 +56,19 @@ std::string requestedDomain(std::string_view target) {
     return {};
 }
 
+std::string formValue(std::string_view pairs, std::string_view name) {
+    while (!pairs.empty()) {
+        const std::string_view pair = pairs.substr(0, pairs.find('&'));
+        pairs.remove_prefix(std::min(pairs.size(), pair.size() + 1));
+        if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=') {
+            std::string value(pair.substr(name.size() + 1));
+            std::replace(value.begin(), value.end(), '+', ' ');
+            return percentDecoded(value);
+        }
+    }
+    return {};
+}
+
 std::string fillDomainPlaceholder(std::string_view body, std::string_view target) {
     std::string filled(body);
     auto at = filled.find(kDomainPlaceholder);

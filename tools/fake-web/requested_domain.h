@@ -13,6 +13,10 @@ inline constexpr std::string_view kDomainPlaceholder = "{{domain}}";
 // `wd` value without the "site:" prefix. Empty when there is neither.
 std::string requestedDomain(std::string_view target);
 
+// The value of `name` among urlencoded pairs ("a=1&back=http%3A%2F%2F..."), as a query or a
+// posted form carries them, decoded ('+' is a space); empty without one.
+std::string formValue(std::string_view pairs, std::string_view name);
+
 // body with each placeholder replaced by the requested domain, GBK-encoded where GBK
 // can hold it (the sample pages are GBK), else as its bytes came.
 std::string fillDomainPlaceholder(std::string_view body, std::string_view target);

@@ -32,7 +32,7 @@ void expectFields(const std::vector<std::string>& fields, std::size_t count, con
     }
 }
 
-Route parseRoute(const std::vector<std::string>& fields, const std::filesystem::path& folder) {
+Route parseReply(const std::vector<std::string>& fields, const std::filesystem::path& folder) {
     if (fields.size() < 3) {
         throw std::runtime_error("expected HOST TARGET KIND ...");
     }
@@ -62,6 +62,31 @@ Route parseRoute(const std::vector<std::string>& fields, const std::filesystem::
     } else {
         throw std::runtime_error("unknown reply kind '" + kind + "'");
     }
+    return route;
+}
+
+Gate parseGate(std::string_view name) {
+    if (name == "fingerprint") {
+        return Gate::Fingerprint;
+    }
+    if (name == "script") {
+        return Gate::Script;
+    }
+    if (name == "verification") {
+        return Gate::Verification;
+    }
+    throw std::runtime_error("unknown gate '" + std::string(name) + "'");
+}
+
+Route parseRoute(std::vector<std::string> fields, const std::filesystem::path& folder) {
+    // A gate may close any route: "gate=NAME" after its other fields.
+    Gate gate = Gate::None;
+    if (fields.size() > 3 && fields.back().starts_with("gate=")) {
+        gate = parseGate(std::string_view(fields.back()).substr(5));
+        fields.pop_back();
+    }
+    Route route = parseReply(fields, folder);
+    route.gate = gate;
     return route;
 }
 

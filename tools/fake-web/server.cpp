@@ -193,6 +193,10 @@ std::size_t Server::acceptedConnections() const {
     return state_->accepted;
 }
 
+std::size_t Server::greaseHandshakes() const {
+    return state_->tls ? state_->tls->greaseHellos() : 0;
+}
+
 void Server::stop() {
     State& state = *state_;
     if (!state.acceptor.joinable()) {

@@ -19,6 +19,8 @@ public:
     virtual bool sendAll(std::string_view data);
 
     int fd() const { return fd_; }
+    // Whether the client's TLS handshake offered a GREASE value, as browsers' do; never without TLS.
+    virtual bool offeredGrease() const { return false; }
 
 private:
     int fd_;

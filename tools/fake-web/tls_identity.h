@@ -2,6 +2,8 @@
 
 #include "tools/fake-web/stream.h"
 
+#include <atomic>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 
@@ -21,10 +23,15 @@ public:
 
     // Does the server's side of a handshake on the connected socket; nullptr when it fails
     // (the client refused the certificate, or hung up).
+    // The stream tells whether the client's hello offered GREASE.
     std::unique_ptr<Stream> handshake(int fd) const;
+
+    // How many hellos offered GREASE, handshakes that went on to fail included.
+    std::size_t greaseHellos() const;
 
 private:
     SSL_CTX* context_;
+    std::atomic<std::size_t> greaseHellos_ = 0;
 };
 
 }  // namespace fakeweb
