@@ -107,10 +107,7 @@ protected:
         const testing::TestAuthority authority =
             testing::makeTestAuthority(folder_ / "ca", {"www.baidu.com", std::string(fakeweb::kVerificationHost)});
         ::setenv("CURL_CA_BUNDLE", authority.certificate.c_str(), 1);
-        server_.serveTls(authority.serverCertificate, authority.serverKey);
-        server_.start();
-        ::setenv("https_proxy", server_.proxyUrl().c_str(), 1);
-        ::setenv("http_proxy", server_.proxyUrl().c_str(), 1);
+        testing::startAsProxy(server_, authority);
     }
     static void TearDownTestSuite() {
         server_.stop();

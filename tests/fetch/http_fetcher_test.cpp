@@ -45,10 +45,7 @@ protected:
         fs::remove_all(folder_);
         trusted_ = testing::makeTestAuthority(folder_ / "ca", {"www.baidu.com"});
         other_ = testing::makeTestAuthority(folder_ / "other-ca", {"www.baidu.com"}).certificate;
-        server_.serveTls(trusted_.serverCertificate, trusted_.serverKey);
-        server_.start();
-        ::setenv("https_proxy", server_.proxyUrl().c_str(), 1);
-        ::setenv("http_proxy", server_.proxyUrl().c_str(), 1);
+        testing::startAsProxy(server_, trusted_);
     }
     static void TearDownTestSuite() {
         server_.stop();

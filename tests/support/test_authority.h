@@ -1,7 +1,9 @@
 #pragma once
 
 #include "tests/support/child_process.h"
+#include "tools/fake-web/fake_web_server.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -25,6 +27,15 @@ inline TestAuthority makeTestAuthority(const std::filesystem::path& folder, cons
         throw std::runtime_error("make-test-ca.sh failed: " + made.err);
     }
     return {folder / "ca.pem", folder / "server.pem", folder / "server.key"};
+}
+
+// Starts `server` as the https_proxy and http_proxy of every request from here on, showing
+// the authority's server certificate for HTTPS.
+inline void startAsProxy(fakeweb::Server& server, const TestAuthority& authority) {
+    server.serveTls(authority.serverCertificate, authority.serverKey);
+    server.start();
+    ::setenv("https_proxy", server.proxyUrl().c_str(), 1);
+    ::setenv("http_proxy", server.proxyUrl().c_str(), 1);
 }
 
 }  // namespace quarnel::testing
