@@ -66,27 +66,21 @@ void sayHello(std::uint16_t port, const std::string& hello) {
 }
 
 // A form posted with libcurl, as a browser posts it, the redirect after it followed; the
-// cookies libcurl ends up holding in `cookies`.
-std::string fetchWithLibcurl(const std::string& url, const std::string& form, std::vector<Cookie>* cookies = nullptr) {
+// cookies it ends up with written to `jarFile`, when one is named, as libcurl writes them.
+std::string postForm(const std::string& url, const std::string& form, const fs::path& jarFile = {}) {
     CURL* curl = curl_easy_init();
     std::string body;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    if (!jarFile.empty()) {
+        curl_easy_setopt(curl, CURLOPT_COOKIEJAR, jarFile.c_str());
+    }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &appendTo);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
     curl_easy_setopt(curl, CURLOPT_CAINFO, std::getenv("CURL_CA_BUNDLE"));
     curl_easy_setopt(curl, CURLOPT_COPYPOSTFIELDS, form.c_str());
     const CURLcode code = curl_easy_perform(curl);
-    if (cookies != nullptr) {
-        struct curl_slist* lines = nullptr;
-        curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &lines);
-        for (const struct curl_slist* line = lines; line != nullptr; line = line->next) {
-            const std::vector<Cookie> read = parseCookieFile(line->data);
-            cookies->insert(cookies->end(), read.begin(), read.end());
-        }
-        curl_slist_free_all(lines);
-    }
     curl_easy_cleanup(curl);
     return code == CURLE_OK ? body : std::string("failed: ") + curl_easy_strerror(code);
 }
@@ -175,8 +169,8 @@ TEST_F(FakeWebGatesTest, TheScriptsCookieGetsThrough) {
     EXPECT_EQ(fetchWithTransport(withCookie, "https://www.baidu.com/script"), kResults);
 }
 
-// The user presses the button once (here libcurl posts the form); the cookie it sets, kept in
-// the jar, takes a later run straight to the results.
+// The user presses the button once (here libcurl posts the form); the cookie it sets, in the
+// jar, takes a later run straight to the results.
 TEST_F(FakeWebGatesTest, TheVerificationFormSetsTheCookieThatLetsTheNextRunThrough) {
     const std::string search = "https://www.baidu.com/s?wd=site%3Aexample.com&rn=10";
     CurlTransport firstRun;
@@ -188,23 +182,21 @@ TEST_F(FakeWebGatesTest, TheVerificationFormSetsTheCookieThatLetsTheNextRunThrou
     EXPECT_EQ(server_.requestLog().back(),
               "https://wappass.baidu.com/verify?back=https%3A%2F%2Fwww.baidu.com%2Fs%3Fwd%3Dsite%253Aexample.com%26rn%3D10");
 
-    std::vector<Cookie> passed;
+    const fs::path jarFile = folder_ / "verified.txt";
     const std::string form = "back=https%3A%2F%2Fwww.baidu.com%2Fs%3Fwd%3Dsite%253Aexample.com%26rn%3D10";
-    EXPECT_EQ(fetchWithLibcurl("https://wappass.baidu.com/verify", form, &passed), kResults);
+    EXPECT_EQ(postForm("https://wappass.baidu.com/verify", form, jarFile), kResults);
     EXPECT_EQ(server_.requestLog().back(), search);
-    ASSERT_EQ(passed.size(), 1u);
-    EXPECT_EQ(passed[0].domain, ".baidu.com");
-    EXPECT_EQ(passed[0].name + "=" + passed[0].value, fakeweb::kVerifiedCookie);
+    CookieJar jar(jarFile);
+    const Expected<std::vector<Cookie>> passed = jar.load();
+    ASSERT_EQ(passed->size(), 1u);
+    EXPECT_EQ((*passed)[0].domain, ".baidu.com");
+    EXPECT_EQ((*passed)[0].name + "=" + (*passed)[0].value, fakeweb::kVerifiedCookie);
 
-    const fs::path jarFile = folder_ / "verified" / "cookies.txt";
-    CookieJar window(jarFile);
-    ASSERT_TRUE(window.load().ok());
-    ASSERT_TRUE(window.save(passed).ok());
     CurlTransport nextRun({}, jarFile);
     EXPECT_EQ(fetchWithTransport(nextRun, search), kResults);
     EXPECT_EQ(server_.requestLog().back(), search) << "no detour through the verification page";
 
-    const std::string noWayBack = fetchWithLibcurl("https://wappass.baidu.com/verify", "back=ftp%3A%2F%2Fx%0D%0A");
+    const std::string noWayBack = postForm("https://wappass.baidu.com/verify", "back=ftp%3A%2F%2Fx%0D%0A");
     EXPECT_EQ(noWayBack, "no way back\n");
 }
 
