@@ -5,15 +5,26 @@
 namespace quarnel::rules {
 namespace {
 
-constexpr std::string_view kNoBreakSpace = "\u00A0";  // &nbsp;, everywhere on Baidu's pages
+// The white space a page's text carries: ASCII's, and the Unicode spaces (&nbsp; is
+// everywhere on Baidu's pages; U+3000 indents Chinese text).
+constexpr std::string_view kUnicodeSpaces[] = {
+    "\u0085", "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006",
+    "\u2007", "\u2008", "\u2009", "\u200A", "\u2028", "\u2029", "\u202F", "\u205F", "\u3000",
+};
 
-// The length of the white space (ASCII or U+00A0) at `at`, or 0.
+// The length of the white space at `at`, or 0.
 std::size_t spaceAt(std::string_view text, std::size_t at) {
-    if (text.substr(at, kNoBreakSpace.size()) == kNoBreakSpace) {
-        return kNoBreakSpace.size();
-    }
     const char c = text[at];
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' ? 1 : 0;
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+        return 1;
+    }
+    const std::string_view rest = text.substr(at);
+    for (const std::string_view space : kUnicodeSpaces) {
+        if (rest.starts_with(space)) {
+            return space.size();
+        }
+    }
+    return 0;
 }
 
 std::string foldedText(std::string_view text) {
@@ -45,20 +56,42 @@ bool isPlausibleHost(std::string_view host) {
            host.front() != '.' && host.back() != '.' && host.front() != '-' && host.back() != '-';
 }
 
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The length of "scheme://" at the start of `text`, or 0: a scheme is a letter, then
+// letters, digits, "+", "-" or "."; an address shown further on is part of a path.
+std::size_t schemeLength(std::string_view text) {
+    std::size_t end = 0;
+    while (end < text.size() && (isLetter(text[end]) || (end > 0 && (isDigit(text[end]) || text[end] == '+' ||
+                                                                      text[end] == '-' || text[end] == '.')))) {
+        ++end;
+    }
+    return end > 0 && text.substr(end).starts_with("://") ? end + 3 : 0;
+}
+
+// The host of the address the text starts with; the address ends at white space, as a
+// displayed address is followed by its date or "百度快照".
 std::optional<std::string> hostOf(std::string_view text) {
-    std::string compact;
-    for (std::size_t i = 0; i < text.size();) {
-        if (const std::size_t width = spaceAt(text, i)) {
-            i += width;
-        } else {
-            const char c = text[i++];
-            compact += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t width = spaceAt(text, start);
+        if (width == 0) {
+            break;
         }
+        start += width;
     }
-    std::string_view host = compact;
-    if (const auto scheme = host.find("://"); scheme != std::string_view::npos) {
-        host.remove_prefix(scheme + 3);
+    std::size_t end = start;
+    while (end < text.size() && spaceAt(text, end) == 0) {
+        ++end;
     }
+    std::string address(text.substr(start, end - start));
+    for (char& c : address) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    std::string_view host = address;
+    host.remove_prefix(schemeLength(host));
     host = host.substr(0, host.find_first_of("/?#"));
     if (const auto user = host.rfind('@'); user != std::string_view::npos) {
         host.remove_prefix(user + 1);

@@ -39,7 +39,7 @@ struct MarkerRule {
 // What is made of the nodes an XPath selects (the first of them).
 enum class Finish {
     Text,    // the text content, tags stripped, entities decoded, white space at the ends trimmed
-    Host,    // the host of a URL, or of "host/path" text
+    Host,    // the host of the URL or "host/path" text it starts with, which ends at white space
     Number,  // the first number in the text, as printed ("72,900,000")
     Date,    // the first date in the text ("2020年8月17日", "2019-10-2")
 };

@@ -16,10 +16,22 @@ TEST(FinishTextTest, MakesEachValueAsPrinted) {
     };
     const Case cases[] = {
         {"\u00A0 百度\n\t为您\u00A0\u00A0找到 ", Finish::Text, "百度 为您 找到"},
+        {"\u3000百度\u2003为您\u202F", Finish::Text, "百度 为您"},
         {"https://News.China.com:8080/socialgd/1.html", Finish::Host, "news.china.com"},
         {"www.python.org/\u00A0", Finish::Host, "www.python.org"},
         {"tieba.baidu.com/p/2367...\u00A0", Finish::Host, "tieba.baidu.com"},
         {"百度知道", Finish::Host, std::nullopt},
+        // A scheme only at the start; an address further on is part of the path.
+        {"www.a.cn/link?url=http://b.cn/x", Finish::Host, "www.a.cn"},
+        {"HTTPS://A.b.cn", Finish::Host, "a.b.cn"},
+        {"svn+ssh://x.y.cn/", Finish::Host, "x.y.cn"},
+        {"www.a.cn:8080/x", Finish::Host, "www.a.cn"},
+        {"1http://x.cn", Finish::Host, std::nullopt},
+        // The address ends at white space, whichever kind the page carries.
+        {"www.example.com\u00A02014-8-28", Finish::Host, "www.example.com"},
+        {"https://www.example.com 百度快照", Finish::Host, "www.example.com"},
+        {"\u3000www.example.com\u3000", Finish::Host, "www.example.com"},
+        {"www.example.com\u2009/x", Finish::Host, "www.example.com"},
         {"www.verylongname...", Finish::Host, std::nullopt},
         {"百度为您找到相关结果约72,900,000个", Finish::Number, "72,900,000"},
         {"找到相关网页21篇，用时0.136秒", Finish::Number, "21"},
