@@ -1,5 +1,6 @@
 #include "rules/html_page.h"
 
+#include <algorithm>
 #include <string>
 
 #include <libxml/xpath.h>
@@ -8,8 +9,16 @@ namespace quarnel::rules {
 namespace {
 
 // libxml2 compiles nested expressions by recursion, deep enough on a long one to overflow
-// the stack; a real rule is a line or two.
+// the stack; a real rule is a line or two. Counted in characters, as the message says: the
+// nesting comes from ASCII brackets and operators, so a rule's Chinese text in UTF-8 bytes
+// adds nothing to the depth.
 constexpr std::size_t kLongestExpression = 4096;
+
+std::size_t characterCount(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
 
 // libxml2 tells why an expression does not compile only through its error handler, which
 // would otherwise print to standard error. The handler is per thread; this swaps it in for
@@ -49,7 +58,7 @@ Expected<Done> checkXPath(std::string_view expression) {
     if (expression.find('\0') != std::string_view::npos) {
         return Failure{"does not compile: holds a NUL character"};
     }
-    if (expression.size() > kLongestExpression) {
+    if (characterCount(expression) > kLongestExpression) {
         return Failure{"is longer than " + std::to_string(kLongestExpression) + " characters"};
     }
     const std::string text(expression);

@@ -84,6 +84,24 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
     }
 }
 
+// The limit on an XPath rule is told in characters and counted in characters: a rule
+// in Chinese takes three bytes a character.
+TEST(ProfileReader, AnXPathRuleIsMeasuredInCharacters) {
+    const auto profileWith = [](std::size_t characters) {
+        const std::string start = "//p[contains(., '";
+        const std::string end = "')]";
+        std::string xpath = start;
+        for (std::size_t i = start.size() + end.size(); i < characters; ++i) {
+            xpath += "快";
+        }
+        return "name = \"t\"\n[[blocked]]\nxpath = \"" + xpath + end + "\"\n";
+    };
+    const Expected<Profile> longest = readProfile(profileWith(4096), "long.toml");
+    EXPECT_TRUE(longest) << longest.reason();
+    EXPECT_EQ(readProfile(profileWith(4097), "long.toml").reason(),
+              "long.toml:3:9: \"blocked.xpath\" is longer than 4096 characters");
+}
+
 class UserProfiles : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directories(folder_); }
