@@ -35,6 +35,8 @@ TEST(FinishTextTest, MakesEachValueAsPrinted) {
         {"www.verylongname...", Finish::Host, std::nullopt},
         {"百度为您找到相关结果约72,900,000个", Finish::Number, "72,900,000"},
         {"找到相关网页21篇，用时0.136秒", Finish::Number, "21"},
+        {"1,2345", Finish::Number, "1"},
+        {"约12,345,6789个", Finish::Number, "12,345"},
         {"百度为您找到以下结果", Finish::Number, std::nullopt},
         {"2019年9月22日\u00A0-\u00A0", Finish::Date, "2019年9月22日"},
         {"seinse.net.cn/  2K 2008-4-21  ", Finish::Date, "2008-4-21"},

@@ -59,6 +59,9 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
          "bad.toml:7:10: \"day_count.finish\" goes only with an xpath rule"},
         {"name = \"t\"\n[pages.p]\nurl = \"file:///etc/passwd\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
         {"name = \"t\"\n[pages.p]\nurl = \"javascript:http://x\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
+        {"name = \"t\"\n[pages.p]\nurl = \"httpx://x/\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
+        {"name = \"t\"\n[pages.p]\nurl = \"http:/x/\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
+        {"name = \"t\"\n[pages.p]\nurl = \"https:x/\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
         {"name = \"t\"\n[pages.p]\nurl = \"http://x/?k={key}\"\n", "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {key}"},
         {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={now-1h}\"\n", "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {now-1h}"},
         {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={domain\"\n", "bad.toml:3:7: \"pages.p.url\" has a { that no } closes"},
@@ -128,6 +131,18 @@ TEST_F(UserProfiles, AClassicCopyWithOneMarkerChangedReadsWithThatMarker) {
     EXPECT_EQ(markers(mine->profile.dayCount).second, "个");
     EXPECT_EQ(markers(mine->profile.weekCount).first, "百度一下，找到相关网页");
     EXPECT_EQ(mine->toml, toml);
+}
+
+TEST_F(UserProfiles, AProfileOfOneMebibyteIsReadAndOneByteMoreIsNot) {
+    const std::string head = "name = \"big\"\n#";
+    write("big.toml", head + std::string(kLargestProfileBytes - head.size(), '#'));
+    const Expected<LoadedProfile> big = loadProfile("big", folder_);
+    ASSERT_TRUE(big) << big.reason();
+    EXPECT_EQ(big->toml.size(), kLargestProfileBytes);
+
+    write("big.toml", head + std::string(kLargestProfileBytes - head.size() + 1, '#'));
+    EXPECT_EQ(loadProfile("big", folder_).reason(),
+              (folder_ / "big.toml").string() + ": larger than 1 MiB, so not read as a profile");
 }
 
 TEST_F(UserProfiles, AProfileIsFoundByNameOrPathAndAMissingOneNamesThoseThereAre) {
