@@ -31,6 +31,9 @@ nlohmann::ordered_json traceJson(const RunTrace& trace) {
     nlohmann::ordered_json values = nlohmann::ordered_json::array();
     for (const ValueTrace& value : trace.values) {
         nlohmann::ordered_json entry{{"name", value.name}, {"rule", value.rule}, {"found", value.found}};
+        if (!value.passedOver.empty()) {
+            entry["passed_over"] = value.passedOver;
+        }
         entry["value"] = value.value ? nlohmann::ordered_json(*value.value) : nlohmann::ordered_json(nullptr);
         if (!value.value) {
             entry["reason"] = value.reason;

@@ -1,10 +1,8 @@
 #include "query/profile_cuts.h"
 
 #include "fetch/service_urls.h"
-#include "query/marker_extraction.h"
+#include "query/rule_reading.h"
 #include "rules/html_page.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
@@ -12,33 +10,6 @@
 
 namespace quarnel {
 namespace {
-
-constexpr std::size_t kContextCharacters = 30;
-
-bool isContinuation(char ch) { return (static_cast<unsigned char>(ch) & 0xC0) == 0x80; }
-
-// About `kContextCharacters` characters of `text` on each side of [from, to), on one line.
-std::string around(std::string_view text, std::size_t from, std::size_t to) {
-    std::size_t begin = from;
-    for (std::size_t n = 0; begin > 0 && n < kContextCharacters; ++n) {
-        do {
-            --begin;
-        } while (begin > 0 && isContinuation(text[begin]));
-    }
-    std::size_t end = std::min(to, text.size());
-    for (std::size_t n = 0; end < text.size() && n < kContextCharacters; ++n) {
-        do {
-            ++end;
-        } while (end < text.size() && isContinuation(text[end]));
-    }
-    std::string snippet(text.substr(begin, end - begin));
-    for (char& ch : snippet) {
-        if (ch == '\n' || ch == '\r' || ch == '\t') {
-            ch = ' ';
-        }
-    }
-    return "«" + snippet + "»";
-}
 
 // {now} and {now-SECONDS}: Unix seconds from the run's clock.
 std::string expandTime(std::string_view name, std::int64_t now) {
@@ -87,42 +58,11 @@ bool wantsKey(const rules::PageSource& source) {
     return source.url.find("{key}") != std::string::npos;
 }
 
-std::string describe(const rules::CutRule& rule) {
-    if (const auto* markers = std::get_if<rules::MarkerRule>(&rule)) {
-        return "markers «" + markers->first + "» «" + markers->second + "»";
-    }
-    if (const auto* xpath = std::get_if<rules::XPathRule>(&rule)) {
-        static constexpr const char* kFinish[] = {"text", "host", "number", "date"};
-        return "xpath " + xpath->expression + " (" + kFinish[static_cast<int>(xpath->finish)] + ")";
-    }
-    return "json " + std::get<rules::JsonRule>(rule).pointer;
-}
-
-std::optional<std::string> jsonValue(const std::string& text, const std::string& pointer, std::string& reason) {
-    const nlohmann::json answer = nlohmann::json::parse(text, nullptr, false);
-    if (answer.is_discarded()) {
-        reason = "the answer is not JSON";
-        return std::nullopt;
-    }
-    // A service that refuses says so in a status of its own.
-    if (answer.is_object() && answer.contains("status_code") && answer["status_code"] != 200) {
-        reason = "the service answered status_code " + answer["status_code"].dump();
-        if (answer.contains("error")) {
-            reason += ": " + answer["error"].dump();
-        }
-        return std::nullopt;
-    }
-    const nlohmann::json::json_pointer where(pointer);
-    if (!answer.contains(where)) {
-        reason = "no " + pointer + " in the answer";
-        return std::nullopt;
-    }
-    const nlohmann::json& value = answer.at(where);
-    if (!value.is_number()) {
-        reason = pointer + " is not a number: " + value.dump();
-        return std::nullopt;
-    }
-    return value.dump();
+// The rule of one way to a value as the trace shows it, saying which of several it is.
+std::string ruleLine(const std::string& where, const std::vector<rules::Alternative>& ways, std::size_t i) {
+    const std::string which =
+        ways.size() > 1 ? "alternative " + std::to_string(i + 1) + " of " + std::to_string(ways.size()) + ", " : "";
+    return where + ": " + which + (i < ways.size() ? describe(ways[i]) : std::string());
 }
 
 }  // namespace
@@ -250,61 +190,65 @@ void ProfileCuts::record(ValueTrace trace) {
     }
 }
 
-std::optional<CutValue> ProfileCuts::apply(const rules::CutRule& rule, Page& page, ValueTrace& trace) {
-    const std::string& text = page.text();
+RuleReading ProfileCuts::read(const rules::CutRule& rule, Page& page) {
     if (const auto* markers = std::get_if<rules::MarkerRule>(&rule)) {
         const std::string domain = controls_.text(TextBox::Text3);
-        const std::string first = expand(markers->first, domain, "", 0);
-        const std::string second = expand(markers->second, domain, "", 0);
-        const MarkerCut cut = cutBetweenMarkers(text, first, second);
-        if (cut.firstAt == std::string::npos) {
-            trace.found = "first marker not found";
-            trace.reason = "the first marker is not on the page";
-            return std::nullopt;
-        }
-        trace.found = "first marker at byte " + std::to_string(cut.firstAt) + " " +
-                      around(text, cut.firstAt, cut.firstAt + first.size());
-        trace.found += cut.secondAt == std::string::npos
-                           ? "; no second marker behind it"
-                           : "; second marker at byte " + std::to_string(cut.secondAt) + " " +
-                                 around(text, cut.secondAt, cut.secondAt + second.size());
-        if (!cut.value) {
-            trace.reason = "nothing between the markers";
-            return std::nullopt;
-        }
-        return CutValue{std::move(*cut.value), {}};
+        return readBetweenMarkers(page.text(), expand(markers->first, domain, "", 0),
+                                  expand(markers->second, domain, "", 0));
     }
     if (const auto* xpath = std::get_if<rules::XPathRule>(&rule)) {
-        const Expected<rules::XPathMatch> match = page.parsed().select(*xpath);
-        if (!match) {
-            trace.reason = match.reason();
-            return std::nullopt;
-        }
-        trace.found = std::to_string(match->count) + (match->count == 1 ? " node matched" : " nodes matched");
-        if (!match->value) {
-            trace.reason = xpath->finish == rules::Finish::Number ? "no count on the page"
-                           : match->count == 0                    ? "nothing matched"
-                                                                  : "nothing usable in what matched";
-            return std::nullopt;
-        }
-        return CutValue{*match->value, match->outerHtml};
+        return readByXPath(page.parsed(), *xpath);
     }
-    std::optional<std::string> value = jsonValue(text, std::get<rules::JsonRule>(rule).pointer, trace.reason);
-    if (!value) {
+    return readJson(page.text(), std::get<rules::JsonRule>(rule).pointer);
+}
+
+std::optional<CutValue> ProfileCuts::applyOne(const rules::Alternative& way, Page& page, ValueTrace& trace) {
+    if (!way.rule) {
+        // A text shown for want of anything better, never for a page that was not had.
+        if (!page.unavailable.empty()) {
+            trace.reason = page.unavailable;
+            return std::nullopt;
+        }
+        return CutValue{way.show.value_or(std::string()), {}};
+    }
+    RuleReading reading = read(*way.rule, page);
+    trace.found = std::move(reading.found);
+    trace.reason = std::move(reading.reason);
+    if (!reading.value) {
         return std::nullopt;
     }
-    return CutValue{std::move(*value), {}};
+    if (way.show) {
+        // What was cut stays the block that later cuts look inside.
+        return CutValue{*way.show, reading.markup.empty() ? std::move(*reading.value) : std::move(reading.markup)};
+    }
+    return CutValue{std::move(*reading.value), std::move(reading.markup)};
+}
+
+std::optional<CutValue> ProfileCuts::applyInTurn(const std::vector<rules::Alternative>& ways, const std::string& where,
+                                                 Page& page, ValueTrace& trace) {
+    for (std::size_t i = 0; i < ways.size(); ++i) {
+        trace.rule = ruleLine(where, ways, i);
+        trace.found.clear();
+        trace.reason.clear();
+        if (std::optional<CutValue> value = applyOne(ways[i], page, trace)) {
+            return value;
+        }
+        if (i + 1 < ways.size()) {
+            trace.passedOver.push_back(trace.rule + ": " + (trace.found.empty() ? "" : trace.found + "; ") + trace.reason);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, std::string_view name,
                                          std::optional<Result> result) {
-    ValueTrace trace{.name = std::string(name), .result = result, .rule = {}, .found = {}, .value = {}, .reason = {}};
+    ValueTrace trace{.name = std::string(name), .result = result, .rule = {}, .found = {}, .passedOver = {}, .value = {}, .reason = {}};
     if (!cut) {
         trace.reason = "no such request in this profile";
         record(std::move(trace));
         return std::nullopt;
     }
-    trace.rule = cut->page + ": " + describe(cut->rule);
+    trace.rule = ruleLine(cut->page, cut->alternatives, 0);
     Page* source = page(cut->page, cut->again);
     std::optional<CutValue> value;
     if (source == nullptr) {
@@ -312,7 +256,7 @@ std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, s
     } else if (!source->fetched.completed) {
         trace.reason = source->unavailable;
     } else {
-        value = apply(cut->rule, *source, trace);
+        value = applyInTurn(cut->alternatives, cut->page, *source, trace);
         // Nothing found on a blocked page is nothing found because it was blocked.
         if (!value && !source->unavailable.empty()) {
             trace.reason = source->unavailable;
@@ -331,13 +275,13 @@ std::optional<CutValue> ProfileCuts::cut(const std::optional<rules::Cut>& cut, s
 std::optional<std::string> ProfileCuts::cutInBlock(const std::optional<rules::BlockCut>& cut,
                                                    const std::optional<CutValue>& block, std::string_view name,
                                                    std::optional<Result> result) {
-    ValueTrace trace{.name = std::string(name), .result = result, .rule = {}, .found = {}, .value = {}, .reason = {}};
+    ValueTrace trace{.name = std::string(name), .result = result, .rule = {}, .found = {}, .passedOver = {}, .value = {}, .reason = {}};
     if (!cut) {
         trace.reason = "no such cut in this profile";
         record(std::move(trace));
         return std::nullopt;
     }
-    trace.rule = "first result: " + describe(cut->rule);
+    trace.rule = ruleLine("first result", cut->alternatives, 0);
     if (!block) {
         trace.reason = "no first result on the page";
         record(std::move(trace));
@@ -346,14 +290,12 @@ std::optional<std::string> ProfileCuts::cutInBlock(const std::optional<rules::Bl
     Page inside;
     inside.within = &block->block();
     inside.fetched.completed = true;
-    std::optional<CutValue> value = apply(cut->rule, inside, trace);
-    std::optional<std::string> shown = value ? std::optional(value->value) : cut->otherwise;
-    if (shown) {
-        trace.value = shown;
-        trace.reason.clear();
+    std::optional<CutValue> value = applyInTurn(cut->alternatives, "first result", inside, trace);
+    if (value) {
+        trace.value = value->value;
     }
     record(std::move(trace));
-    return shown;
+    return value ? std::optional(std::move(value->value)) : std::nullopt;
 }
 
 }  // namespace quarnel

@@ -4,6 +4,7 @@
 #include "controls/control_model.h"
 #include "fetch/page_fetcher.h"
 #include "query/blocked_answers.h"
+#include "query/rule_reading.h"
 #include "query/run_trace.h"
 #include "rules/profile.h"
 
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quarnel {
 
@@ -65,7 +67,13 @@ private:
 
     Page* page(const std::string& name, bool again);
     Page fetch(const std::string& name, const rules::PageSource& source);
-    std::optional<CutValue> apply(const rules::CutRule& rule, Page& page, ValueTrace& trace);
+    RuleReading read(const rules::CutRule& rule, Page& page);
+    // One way to a value on `page`, what it found going into `trace`.
+    std::optional<CutValue> applyOne(const rules::Alternative& way, Page& page, ValueTrace& trace);
+    // Each way in turn until one gives a value; the trace tells which did, and what each
+    // before it found. `where` names the page, or the first result's block.
+    std::optional<CutValue> applyInTurn(const std::vector<rules::Alternative>& ways, const std::string& where,
+                                        Page& page, ValueTrace& trace);
     void record(ValueTrace trace);
 
     const QueryContext& context_;

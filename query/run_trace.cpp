@@ -75,6 +75,9 @@ std::string formatTrace(const RunTrace& trace) {
         text += "  " + value.name + ": ";
         text += value.value ? "\"" + *value.value + "\"" : "(none: " + value.reason + ")";
         text += "\n";
+        for (const std::string& before : value.passedOver) {
+            text += "    passed over " + before + "\n";
+        }
         if (!value.rule.empty()) {
             text += "    rule " + value.rule + "\n";
         }

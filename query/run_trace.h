@@ -30,8 +30,9 @@ struct RequestTrace {
 struct ValueTrace {
     std::string name;               // the profile's name for the cut ("day_count", "link_host")
     std::optional<Result> result;   // the result it shows, where it is one of the eight
-    std::string rule;               // the rule as the profile gives it
+    std::string rule;               // the rule as the profile gives it (of several, the one that gave the value)
     std::string found;              // where the markers stood, or how many nodes matched
+    std::vector<std::string> passedOver;  // of several ways to the value, each tried before `rule`, and what it found
     std::optional<std::string> value;
     std::string reason;  // why there is no value
 };

@@ -56,20 +56,26 @@ struct JsonRule {
 
 using CutRule = std::variant<MarkerRule, XPathRule, JsonRule>;
 
+// One way to a value. A value may have several, tried in order until one gives it. A rule
+// gives what it cuts, or `show` in its place whenever it cuts anything ("有快照" for a
+// snapshot link); `show` alone, the last way, gives its text when none before it gave
+// anything on a page that was had (or in a block that was found).
+struct Alternative {
+    std::optional<CutRule> rule;
+    std::optional<std::string> show;
+};
+
 // One cut of the run: from which page (by name in `pages`), fetched anew or taken from
 // the run's earlier fetch of the same page.
 struct Cut {
     std::string page;
     bool again = false;  // a request of its own, as the classic rules make
-    CutRule rule;
+    std::vector<Alternative> alternatives;
 };
 
 // A cut made inside the first result's block rather than a whole page.
 struct BlockCut {
-    CutRule rule;
-    // Shown when a block was found but this cut found nothing (e.g. "没有快照");
-    // without it the value stays empty.
-    std::optional<std::string> otherwise;
+    std::vector<Alternative> alternatives;
 };
 
 // What recognises a page that is not a result page at all (a verification page, a

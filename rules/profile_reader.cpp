@@ -1,12 +1,12 @@
 #include "rules/profile_reader.h"
 
+#include "rules/cut_reader.h"
 #include "rules/html_page.h"
 #include "rules/profile_text_checks.h"
 #include "rules/toml_fields.h"
 
 #include <algorithm>
 #include <array>
-#include <set>
 
 namespace quarnel::rules {
 namespace {
@@ -17,76 +17,10 @@ bool isFixedCharset(std::string_view name) {
     return std::ranges::find(kFixedCharsets, name) != kFixedCharsets.end();
 }
 
-std::optional<Finish> finishNamed(std::string_view name) {
-    if (name == "text") return Finish::Text;
-    if (name == "host") return Finish::Host;
-    if (name == "number") return Finish::Number;
-    if (name == "date") return Finish::Date;
-    return std::nullopt;
-}
-
-// A text check's failure, told at the key it is about.
-void check(TableFields& fields, std::string_view key, const Expected<Done>& result) {
-    if (!result) {
-        fields.failAt(key, result.reason());
-    }
-}
-
-MarkerRule readMarkers(TableFields& fields) {
-    const toml::array* markers = fields.array("markers");
-    if (markers == nullptr) {
-        return {};
-    }
-    if (markers->size() != 2 || !markers->is_homogeneous<std::string>()) {
-        fields.failAt("markers", "must be two strings, the first marker and the second");
-        return {};
-    }
-    MarkerRule rule{markers->get_as<std::string>(0)->get(), markers->get_as<std::string>(1)->get()};
-    if (rule.first.empty() || rule.second.empty()) {
-        fields.failAt("markers", "holds an empty marker");
-    }
-    return rule;
-}
-
-XPathRule readXPath(TableFields& fields) {
-    XPathRule rule{fields.string("xpath").value_or(std::string())};
-    check(fields, "xpath", checkXPath(rule.expression));
-    if (const auto finish = fields.string("finish")) {
-        const auto named = finishNamed(*finish);
-        if (!named) {
-            fields.failAt("finish", "must be text, host, number or date");
-        }
-        rule.finish = named.value_or(Finish::Text);
-    }
-    return rule;
-}
-
-// Exactly one of the three kinds of rule.
-CutRule readRule(TableFields& fields) {
-    const bool markers = fields.node("markers") != nullptr;
-    const bool xpath = fields.node("xpath") != nullptr;
-    const bool json = fields.node("json") != nullptr;
-    if (markers + xpath + json != 1) {
-        fields.failAtTable("needs exactly one rule: markers, xpath or json");
-    }
-    if (!xpath && fields.node("finish") != nullptr) {
-        fields.failAt("finish", "goes only with an xpath rule");
-    }
-    if (xpath) {
-        return readXPath(fields);
-    }
-    if (json) {
-        JsonRule rule{fields.string("json").value_or(std::string())};
-        check(fields, "json", checkJsonPointer(rule.pointer));
-        return rule;
-    }
-    return readMarkers(fields);
-}
-
 class ProfileReader {
 public:
     ProfileReader(const toml::table& document, std::string_view source)
-        : failures_(source), top_(document, std::string(), failures_) {}
+        : failures_(source), top_(document, std::string(), failures_), cuts_(top_, failures_, profile_.pages) {}
 
     Expected<Profile> read() && {
         profile_.name = top_.requiredString("name");
@@ -96,16 +30,16 @@ public:
         profile_.description = top_.string("description").value_or(std::string());
         readPages();
         // In the order a run makes them, so that `again` is checked against what came before.
-        profile_.dayCount = readCut("day_count");
-        profile_.weekCount = readCut("week_count");
-        profile_.monthCount = readCut("month_count");
-        profile_.allTimeCount = readCut("all_time_count");
-        profile_.firstResult = readCut("first_result");
-        profile_.snapshot = readBlockCut("snapshot");
-        profile_.linkHost = readBlockCut("link_host");
-        profile_.pageRank = readCut("pagerank");
-        profile_.remark = readCut("remark", &profile_.maybe);
-        profile_.hijack = readCut("hijack");
+        profile_.dayCount = cuts_.cut("day_count");
+        profile_.weekCount = cuts_.cut("week_count");
+        profile_.monthCount = cuts_.cut("month_count");
+        profile_.allTimeCount = cuts_.cut("all_time_count");
+        profile_.firstResult = cuts_.cut("first_result");
+        profile_.snapshot = cuts_.blockCut("snapshot", profile_.firstResult.has_value());
+        profile_.linkHost = cuts_.blockCut("link_host", profile_.firstResult.has_value());
+        profile_.pageRank = cuts_.cut("pagerank");
+        profile_.remark = cuts_.cut("remark", &profile_.maybe);
+        profile_.hijack = cuts_.cut("hijack");
         readBlocked();
         top_.rejectUnknownKeys();
         if (failures_.failed()) {
@@ -132,7 +66,7 @@ private:
     PageSource readPage(TableFields& fields) {
         PageSource page;
         page.url = fields.requiredString("url");
-        check(fields, "url", checkUrlTemplate(page.url));
+        fields.check("url", checkUrlTemplate(page.url));
         if (const toml::array* headers = fields.array("headers")) {
             for (const toml::node& header : *headers) {
                 const auto* line = header.as_string();
@@ -161,46 +95,6 @@ private:
         return page;
     }
 
-    // A value cut from a page; `maybe`, when given, also takes that key (the remark's).
-    std::optional<Cut> readCut(std::string_view key, std::string* maybe = nullptr) {
-        const toml::table* table = top_.table(key);
-        if (table == nullptr) {
-            return std::nullopt;
-        }
-        TableFields fields(*table, std::string(key), failures_);
-        Cut cut;
-        cut.page = fields.requiredString("page");
-        if (!profile_.pages.contains(cut.page)) {
-            fields.failAt("page", "names no table in [pages]");
-        }
-        cut.again = fields.flag("again");
-        if (cut.again && !fetched_.contains(cut.page)) {
-            fields.failAt("again", "asks for a page that no value before it has fetched");
-        }
-        fetched_.insert(cut.page);
-        cut.rule = readRule(fields);
-        if (maybe != nullptr) {
-            *maybe = fields.string("maybe").value_or(std::string());
-        }
-        fields.rejectUnknownKeys();
-        return cut;
-    }
-
-    // A value cut inside the first result's block.
-    std::optional<BlockCut> readBlockCut(std::string_view key) {
-        const toml::table* table = top_.table(key);
-        if (table == nullptr) {
-            return std::nullopt;
-        }
-        TableFields fields(*table, std::string(key), failures_);
-        if (!profile_.firstResult) {
-            fields.failAtTable("cuts inside the first result, but the profile has no first_result");
-        }
-        BlockCut cut{readRule(fields), fields.string("otherwise")};
-        fields.rejectUnknownKeys();
-        return cut;
-    }
-
     void readBlocked() {
         const toml::array* entries = top_.array("blocked");
         if (entries == nullptr) {
@@ -218,7 +112,7 @@ private:
             if ((fields.node("contains") != nullptr) == (fields.node("xpath") != nullptr)) {
                 fields.failAtTable("needs exactly one of contains and xpath");
             } else if (xpath) {
-                check(fields, "xpath", checkXPath(*xpath));
+                fields.check("xpath", checkXPath(*xpath));
             } else if (contains && contains->empty()) {
                 fields.failAt("contains", "is empty");
             }
@@ -230,7 +124,7 @@ private:
     FirstFailure failures_;
     TableFields top_;
     Profile profile_;
-    std::set<std::string> fetched_;  // the pages the values read so far fetch, in run order
+    CutReader cuts_;
 };
 
 }  // namespace

@@ -72,6 +72,12 @@ void TableFields::failAt(std::string_view key, std::string_view what) {
     failure_.at(found != nullptr ? found->source() : table_.source(), keyPath(key) + ' ' + std::string(what));
 }
 
+void TableFields::check(std::string_view key, const Expected<Done>& result) {
+    if (!result) {
+        failAt(key, result.reason());
+    }
+}
+
 void TableFields::failAtTable(std::string_view what) {
     failure_.at(table_.source(), (path_.empty() ? std::string("the profile") : '"' + path_ + '"') + ' ' +
                                      std::string(what));

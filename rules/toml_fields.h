@@ -48,6 +48,8 @@ public:
 
     // `"path.key" what`, at the node (or at this table when it is absent).
     void failAt(std::string_view key, std::string_view what);
+    // A text check's failure, told at the key it is about.
+    void check(std::string_view key, const Expected<Done>& result);
     void failAtTable(std::string_view what);
     void rejectUnknownKeys();
 

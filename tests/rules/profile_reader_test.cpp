@@ -12,7 +12,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-const MarkerRule& markers(const std::optional<Cut>& cut) { return std::get<MarkerRule>(cut.value().rule); }
+const MarkerRule& markers(const std::optional<Cut>& cut) { return std::get<MarkerRule>(cut.value().alternatives.at(0).rule.value()); }
 
 TEST(ProfileReader, EveryBuiltInProfileReadsUnderItsOwnName) {
     ASSERT_FALSE(builtInProfiles().empty());
@@ -48,7 +48,7 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
         {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"\"]\n", "bad.toml:6:11: \"day_count.markers\" holds an empty marker"},
         {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\"]\n",
          "bad.toml:6:11: \"day_count.markers\" must be two strings, the first marker and the second"},
-        {head + "[day_count]\npage = \"p\"\n", "bad.toml:4:1: \"day_count\" needs exactly one rule: markers, xpath or json"},
+        {head + "[day_count]\npage = \"p\"\n", "bad.toml:4:1: \"day_count\" needs one rule (markers, xpath or json) or a text to show"},
         {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\njson = \"/a\"\n",
          "bad.toml:4:1: \"day_count\" needs exactly one rule: markers, xpath or json"},
         {head + "[day_count]\npage = \"p\"\nxpath = \"//div[@id='1'\"\n",
@@ -72,6 +72,19 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
         {head + "[pagerank]\npage = \"p\"\njson = \"/a~2\"\n", "bad.toml:6:8: \"pagerank.json\" may hold ~ only as ~0 or ~1"},
         {head + "[pagerank]\npage = \"p\"\nagain = true\nmarkers = [\"a\", \"b\"]\n",
          "bad.toml:6:9: \"pagerank.again\" asks for a page that no value before it has fetched"},
+        // A value's alternatives: tables each written [[KEY]], the page named in the first.
+        {"name = \"t\"\nday_count = []\n", "bad.toml:2:13: \"day_count\" must be a table, or tables each written [[day_count]]"},
+        {"name = \"t\"\nday_count = [{}, 3]\n", "bad.toml:2:13: \"day_count\" must be a table, or tables each written [[day_count]]"},
+        {head + "[[day_count]]\npage = \"p\"\nxpath = \"//b\"\n[[day_count]]\npage = \"p\"\nxpath = \"//i\"\n",
+         "bad.toml:8:8: \"day_count.page\" goes in the first of the alternatives only"},
+        {head + "[[remark]]\npage = \"p\"\nxpath = \"//b\"\n[[remark]]\nxpath = \"//i\"\nmaybe = \"x\"\n",
+         "bad.toml:9:9: \"remark.maybe\" goes in the first of the alternatives only"},
+        {head + "[[day_count]]\npage = \"p\"\nshow = \"0\"\n[[day_count]]\nxpath = \"//i\"\n",
+         "bad.toml:7:1: \"day_count\" is never tried: the way before it, a text to show alone, always gives the value"},
+        {head + "[first_result]\npage = \"p\"\nxpath = \"//b\"\n[[snapshot]]\nxpath = \"//i\"\notherwise = \"无\"\n[[snapshot]]\nshow = \"有\"\n",
+         "bad.toml:9:13: \"snapshot.otherwise\" is for a single table; among alternatives, end with one holding only show"},
+        {head + "[first_result]\npage = \"p\"\nxpath = \"//b\"\n[[snapshot]]\nxpath = \"//i\"\n[[snapshot]]\njson = \"/a\"\nxpath = \"//b\"\n",
+         "bad.toml:9:1: \"snapshot\" needs exactly one rule: markers, xpath or json"},
         {"name = \"t\"\n[[blocked]]\ncontains = \"a\"\nxpath = \"//b\"\n", "bad.toml:2:1: \"blocked\" needs exactly one of contains and xpath"},
         {"name = \"t\"\n[[blocked]]\ncontains = \"\"\n", "bad.toml:3:12: \"blocked.contains\" is empty"},
         {"name = \"t\"\n[[blocked]]\nxpath = \"//*[\"\n", "bad.toml:3:9: \"blocked.xpath\" does not compile: Invalid expression at character 5"},
