@@ -31,6 +31,7 @@ const FixturePage kFixturePages[] = {
     {{"card-then-result.html", "56,700", false, "www.lvxing-ji.com", "有快照"}},
     {{"result-with-mu.html", "3,210", false, "www.yinyue-wang.cn", "2021年4月30日"}},
     {{"site-name-no-snapshot.html", "", false, "news.zixun-wang.cn", "没有快照"}},
+    {{"zhidao-answer.html", "8", false, "", "2016年3月12日"}},
     {{"site-box-today.html", "2,848", false, "", ""}},
     {{"site-tip.html", "27,400", false, "", ""}},
     {{"site-box-and-wording.html", "35", false, "", "", "2,848"}},
