@@ -1,12 +1,8 @@
 #pragma once
 
-#include "controls/memory_control_model.h"
 #include "fetch/curl_transport.h"
-#include "fetch/http_page_fetcher.h"
-#include "query/query_run.h"
 #include "rules/profile_reader.h"
-#include "tests/support/fixed_clock.h"
-#include "tests/support/recording_message_box.h"
+#include "tests/support/query_once.h"
 #include "tests/support/test_authority.h"
 #include "tools/fake-web/fake_web_server.h"
 
@@ -37,11 +33,8 @@ struct CurrentReading {
 
 // One query by the current rules, as a user's query meets a page: each search answered
 // with it by fake-web over HTTPS, through libcurl and the program's decoding.
-struct PageRun {
-    MemoryControlModel controls;
-    RunTrace trace;
+struct PageRun : QueryOutcome {
     std::vector<std::string> requested;
-    std::size_t messages = 0;
 };
 
 class CurrentOverHttps {
@@ -68,12 +61,7 @@ public:
         PageRun run;
         {
             CurlTransport transport;
-            RecordingMessageBox messages;
-            HttpPageFetcher fetcher(transport, messages);
-            run.controls.setText(TextBox::Text3, domain);
-            const QueryContext context{.profile = current(), .fetcher = fetcher, .clock = clock, .key = {}, .trace = &run.trace};
-            QueryRun(run.controls, context, nullptr).run();
-            run.messages = messages.shown.size();
+            static_cast<QueryOutcome&>(run) = queryOnce(current(), transport, domain, {}, clock);
         }
         server.stop();
         run.requested = server.requestLog();

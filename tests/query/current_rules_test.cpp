@@ -118,15 +118,7 @@ TEST(CurrentPageRank, ComesFromOpenPageRanksJsonOnlyWithAKeyAndOnlyForADomainItK
         SCOPED_TRACE(c.name);
         Answering transport;
         transport.answer = c.answer;
-        testing::RecordingMessageBox messages;
-        HttpPageFetcher fetcher(transport, messages);
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, "example.com");
-        testing::FixedClock clock;
-        RunTrace trace;
-        QueryRun(controls, {.profile = testing::current(), .fetcher = fetcher, .clock = clock, .key = c.key, .trace = &trace},
-                 nullptr)
-            .run();
+        const auto [controls, trace, messages] = testing::queryOnce(testing::current(), transport, "example.com", c.key);
 
         EXPECT_EQ(testing::shown(controls, ResultLabel::Label1), c.pageRank);
         EXPECT_NE(trace.reasonFor(Result::PageRank).find(c.reason), std::string::npos) << trace.reasonFor(Result::PageRank);

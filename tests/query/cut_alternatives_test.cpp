@@ -1,10 +1,6 @@
 // A value written as several ways to it, tried in order, on pages the test makes up.
-#include "controls/memory_control_model.h"
-#include "fetch/http_page_fetcher.h"
-#include "query/query_run.h"
 #include "rules/profile_reader.h"
-#include "tests/support/fixed_clock.h"
-#include "tests/support/recording_message_box.h"
+#include "tests/support/query_once.h"
 #include "tests/support/scripted_transport.h"
 
 #include <gtest/gtest.h>
@@ -66,14 +62,7 @@ TEST(CutAlternatives, TheFirstWayThatGivesAValueWinsAndTheTraceSaysWhich) {
         SCOPED_TRACE(row.page);
         testing::ScriptedTransport transport;
         transport.serve("http://s.example/?q=example.com", row.page);
-        testing::RecordingMessageBox messages;
-        HttpPageFetcher fetcher(transport, messages);
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, "example.com");
-        testing::FixedClock clock;
-        RunTrace trace;
-        QueryRun(controls, {.profile = *profile, .fetcher = fetcher, .clock = clock, .key = {}, .trace = &trace}, nullptr)
-            .run();
+        const auto [controls, trace, messages] = testing::queryOnce(*profile, transport, "example.com");
 
         EXPECT_EQ(controls.caption(ResultLabel::Label4), *row.count ? row.count : kQuerying);
         const auto count = std::ranges::find(trace.values, "day_count", &ValueTrace::name);

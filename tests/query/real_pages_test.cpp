@@ -73,15 +73,7 @@ TEST_F(RealPagesTest, ClassicRulesFindTheirMarkersOnlyOnThe2008PageAndTellBlocke
         SCOPED_TRACE(page.file);
         Answering transport;
         transport.answer = pageBytes(page.file);
-        testing::RecordingMessageBox messages;
-        HttpPageFetcher fetcher(transport, messages);
-        MemoryControlModel controls;
-        controls.setText(TextBox::Text3, "example.com");
-        testing::FixedClock clock;
-        RunTrace trace;
-        QueryRun(controls, {.profile = testing::classic(), .fetcher = fetcher, .clock = clock, .key = {}, .trace = &trace},
-                 nullptr)
-            .run();
+        const auto [controls, trace, messages] = testing::queryOnce(testing::classic(), transport, "example.com");
         EXPECT_EQ(testing::shown(controls, ResultLabel::Label4), std::string(page.file).starts_with("baidu_2008") ? "21" : "");
         EXPECT_EQ(trace.blockedCount() > 0, page.blocked);
     }
