@@ -45,6 +45,7 @@ public:
     }
     ~CurrentOverHttps() {
         ::unsetenv("https_proxy");
+        ::unsetenv("http_proxy");
         ::unsetenv("CURL_CA_BUNDLE");
         std::filesystem::remove_all(folder_);
     }
@@ -55,9 +56,7 @@ public:
     PageRun run(std::string body, const std::string& domain) {
         fakeweb::Server server({fakeweb::Route{
             .host = "www.baidu.com", .target = "/s?*", .body = std::move(body), .contentType = "text/html"}});
-        server.serveTls(authority_.serverCertificate, authority_.serverKey);
-        server.start();
-        ::setenv("https_proxy", server.proxyUrl().c_str(), 1);
+        startAsProxy(server, authority_);
         PageRun run;
         {
             CurlTransport transport;
