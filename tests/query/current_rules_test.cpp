@@ -71,20 +71,6 @@ TEST_F(CurrentRulesTest, AsksForTheLastDayWeekAndMonthEndingNow) {
                              }));
 }
 
-// Of the ways to a value, the trace says which gave it and what those before it found.
-TEST_F(CurrentRulesTest, TheTraceSaysWhichWayGaveTheSnapshot) {
-    testing::CurrentOverHttps https(folder_);
-    const testing::PageRun run = https.run(fixturePage("card-then-result.html"), "www.lvxing-ji.com");
-    const auto snapshot = std::ranges::find(run.trace.values, "snapshot", &ValueTrace::name);
-    ASSERT_NE(snapshot, run.trace.values.end());
-    EXPECT_EQ(snapshot->value, "有快照");
-    EXPECT_TRUE(snapshot->rule.starts_with("first result: alternative 2 of 3, xpath //a[")) << snapshot->rule;
-    ASSERT_EQ(snapshot->passedOver.size(), 1u);
-    EXPECT_TRUE(snapshot->passedOver[0].starts_with("first result: alternative 1 of 3, ")) << snapshot->passedOver[0];
-    EXPECT_TRUE(snapshot->passedOver[0].ends_with("nothing matched")) << snapshot->passedOver[0];
-    EXPECT_NE(formatTrace(run.trace).find("    passed over first result: alternative 1 of 3, "), std::string::npos);
-}
-
 // Answers every request with `answer`, and keeps what was asked.
 struct Answering final : HttpTransport {
     std::string answer;
