@@ -85,7 +85,8 @@ private:
     // Stops at the first <meta> that declares a label this program knows, or where the
     // bytes run out.
     void scan() {
-        while (at_ < bytes_.size()) {
+        // Only a '<' can start anything the scan looks at.
+        while ((at_ = bytes_.find('<', at_)) != std::string_view::npos) {
             const std::string_view rest = bytes_.substr(at_);
             if (rest.starts_with("<!--")) {
                 // Up to a "-->", whose dashes may be the opening's own.
