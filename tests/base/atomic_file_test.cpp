@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -55,22 +53,19 @@ std::vector<std::string> entriesOf(const fs::path& folder) {
     return entries;
 }
 
-// Runs `save` in a child process whose files cannot grow past `bytes`, so a write fails
-// part-way as on a full disk. Gives what `save` returned, or nothing when the child did
-// not get to return (a crash, an escaped exception).
-std::optional<bool> saveWithFilesLimitedTo(rlim_t bytes, const std::function<bool()>& save) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of ending the child
-        const rlimit limit{bytes, bytes};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(save() ? 0 : 1);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1) {
-        return std::nullopt;
-    }
-    return WEXITSTATUS(status) == 0;
+// Runs `save` while this process's files cannot grow past `bytes`, so a write fails
+// part-way as on a full disk. In this process rather than a forked child, which could
+// hang on a lock held by a thread of this one at the fork.
+bool saveWithFilesLimitedTo(rlim_t bytes, const std::function<bool()>& save) {
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const rlimit limit{bytes, before.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of ending us
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const bool saved = save();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+    return saved;
 }
 
 // What the folder holds before the save.

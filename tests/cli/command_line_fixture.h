@@ -37,7 +37,7 @@ inline std::string bytesOf(const std::filesystem::path& path) {
 }
 
 // quarnel-cli's command line run in this process, against fake-web through http_proxy
-// (every fetch for another domain than example.com fails), with a history and a
+// (every fetch for another domain than example.com and blank.cn fails), with a history and a
 // watch list in a folder of its own.
 class CommandLineTest : public ::testing::Test {
 protected:
@@ -60,6 +60,12 @@ protected:
         page("/s?wd=site%3Aexample.com&lm=30", countPage("6,789"));
         page("/s?wd=site%3Aexample.com", searchPage("10,000", "example.com", "2026-12-5"));
         page("/querypr.asp?url=example.com", pageRankPage("3", "可能被劫持", hijackLink("example.com", "thief.cn")));
+        // blank.cn's pages hold the markers with nothing between them.
+        for (const char* limit : {"&lm=1", "&lm=7", "&lm=30"}) {
+            page(std::string("/s?wd=site%3Ablank.cn") + limit, countPage(""));
+        }
+        page("/s?wd=site%3Ablank.cn", searchPage("", "blank.cn", ""));
+        page("/querypr.asp?url=blank.cn", pageRankPage("", ""));
         routes.push_back({"*", "*", fakeweb::Reply::Drop});
         return routes;
     }

@@ -17,7 +17,7 @@ const std::string kExampleBlock =
     "  百度快照：2026-12-5\n  site:首页：首页第一\n  网站PR：3\n  PR是否劫持：可能是劫持thief.cn\n\n";
 
 TEST_F(CommandLineTest, BatchGoesOnPastAFailureAndRecordsEveryRun) {
-    const auto result = run({"--json", "-"}, "down.cn\r\nexample.com\n");
+    const auto result = run({"--json", "-"}, "down.cn\r\nexample.com\nblank.cn\n");
 
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, R"({"domain":"down.cn","day":null,"week":null,"month":null,"all":null,"snapshot":null,)"
@@ -26,6 +26,10 @@ TEST_F(CommandLineTest, BatchGoesOnPastAFailureAndRecordsEveryRun) {
                           R"({"domain":"example.com","day":"12","week":"345","month":"6,789","all":"10,000",)"
                           R"("snapshot":"2026-12-5","homepage":"首页第一","pagerank":"3","hijack":"可能是劫持thief.cn",)"
                           R"("fetch_failures":0,"profile":"classic","blocked":0})"
+                          "\n"
+                          R"({"domain":"blank.cn","day":"","week":"","month":"","all":"","snapshot":"没有快照",)"
+                          R"("homepage":"首页第一","pagerank":"","hijack":"pr真实","fetch_failures":0,"profile":"classic",)"
+                          R"("blocked":0})"
                           "\n");
     EXPECT_EQ(result.err.rfind("无法连接服务器: http://www.baidu.com/s?wd=site%3Adown.cn&lm=1\n", 0), 0u) << result.err;
     EXPECT_EQ(count(result.err, "无法连接服务器: "), 7u);
@@ -36,7 +40,10 @@ TEST_F(CommandLineTest, BatchGoesOnPastAFailureAndRecordsEveryRun) {
                        "12,345,6789,10000,3\r\n"),
               std::string::npos)
         << csv;
-    EXPECT_EQ(run({"domains"}).out, "down.cn\nexample.com\n");
+    // Found empty is not the same as not found, in the history too.
+    EXPECT_NE(run({"history", "--json", "blank.cn"}).out.find(R"("day":"","week":"","month":"","all":"",)"),
+              std::string::npos);
+    EXPECT_EQ(run({"domains"}).out, "blank.cn\ndown.cn\nexample.com\n");
     EXPECT_EQ(run({"example.com"}).out, kExampleBlock);
 }
 
@@ -149,12 +156,14 @@ TEST_F(CommandLineTest, HistoryThatCannotBeUsedIsLeftUntouchedAndTheQueryStillPr
         const std::string before = bytesOf(kept);
         history_ = kept.filename() == "quarnel" ? kept / "history.sqlite3" : kept;
 
-        // A failed fetch in the batch does not hide the failed record.
+        // A failed fetch in the batch or the watch pass does not hide the failed record.
         const auto result = run({"down.cn", "example.com"});
         EXPECT_EQ(result.status, 3);
         EXPECT_TRUE(result.out.ends_with(kExampleBlock)) << result.out;
         EXPECT_NE(result.err.find("\nhistory: " + history_.string() + ": "), std::string::npos) << result.err;
         EXPECT_EQ(count(result.err, "history: "), 1u) << result.err;
+        std::ofstream(list_) << "down.cn\nexample.com\n";
+        EXPECT_EQ(watch({}).status, 3);
         for (const char* reader : {"domains", "history"}) {
             EXPECT_EQ(run({reader}).status, fault.unreadable ? 3 : 0) << reader;
         }

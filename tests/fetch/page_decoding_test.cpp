@@ -27,7 +27,7 @@ TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
     const Case cases[] = {
         {"text/html; charset=utf-8", kGbBody, "gbk", "", "gb18030", "fixed by the profile"},
         {"text/html;Charset=\"GBK\"", kGbBody, "", "utf-8", "gb18030", "declared by header"},
-        {"text/html; charset = utf-8", "<meta charset=gb2312>" + kUtf8Body, "", "", "utf-8", "declared by header"},
+        {"text/html; charset=\"utf-8\"", "<meta charset=gb2312>" + kUtf8Body, "", "", "utf-8", "declared by header"},
         {"text/html", gbMeta, "", "utf-8", "gb18030", "declared by meta"},
         {"", utf8Meta, "", "gb2312", "utf-8", "declared by meta"},
         {"", std::string(4096, ' ') + "<meta charset=utf-8>" + kGbBody, "", "gb2312", "gb18030", "profile's fallback"},
@@ -36,6 +36,25 @@ TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
         {"text/html; charset=cp936", kGbBody, "", "", "gb18030", "declared by header"},
         {"text/html; charset=x-klingon", kGbBody, "", "", "gb18030",
          "declared by header \"x-klingon\": unknown, ignored; undeclared, not UTF-8: GB18030"},
+        // The header is a MIME type: parameters by name, quoted values whole, the first charset counts.
+        {"text/html; xcharset=gbk", kUtf8Body, "", "", "utf-8", "undeclared, valid UTF-8"},
+        {"charset=gbk", kUtf8Body, "", "", "utf-8", "undeclared, valid UTF-8"},
+        {"text/html; charset = gbk", kUtf8Body, "", "", "utf-8", "undeclared, valid UTF-8"},
+        {"text/html; q=\"a;charset=utf-8\"; CHARSET=gbk; charset=utf-8", kGbBody, "", "", "gb18030",
+         "declared by header"},
+        // A <meta> as a browser reads it before parsing the page.
+        {"", "<!-- <meta charset=utf-8> --><meta charset=gbk>" + kGbBody, "", "", "gb18030", "declared by meta"},
+        {"", "<!--> <meta charset=utf-8>" + kUtf8Body, "", "gbk", "utf-8", "declared by meta"},
+        {"", "<meta charset=x-klingon><meta charset=gbk>" + kGbBody, "", "utf-8", "gb18030",
+         "declared by meta \"x-klingon\": unknown, ignored; declared by meta"},
+        {"", "<meta http-equiv=Content-Type content='text/html; charset=utf-8' charset=gbk>" + kGbBody, "", "",
+         "gb18030", "declared by meta"},
+        {"", "<meta charset=gbk content='text/html; charset=utf-8' http-equiv=content-type>" + kGbBody, "", "",
+         "gb18030", "declared by meta"},
+        {"", "<meta name=description content=\"1 > 0\" charset=\"utf-8\">" + kUtf8Body, "", "gbk", "utf-8",
+         "declared by meta"},
+        {"", "<meta content='text/html; charset=\"utf-16\"' http-equiv=\"CONTENT-TYPE\">" + kUtf8Body, "", "gbk",
+         "utf-8", "declared by meta"},
     };
     for (const Case& c : cases) {
         const DecodedPage page =
@@ -43,6 +62,25 @@ TEST(PageDecodingTest, ChoosesTheTableAsDeclaredOrGuessed) {
         EXPECT_EQ(std::tie(page.charset, page.why), std::tie(c.charset, c.why))
             << c.contentType << " / " << c.body.substr(0, 60);
         EXPECT_NE(page.text.find("中文"), std::string::npos) << c.why;
+    }
+}
+
+TEST(PageDecodingTest, MarkupThatDeclaresNothingLeavesAPageUndeclared) {
+    const std::string decoys[] = {
+        "<!-- <meta charset=utf-8> -->",
+        "<meta name=keywords content=\"charset=utf-8\">",
+        "<meta http-equiv=refresh content=\"0; url=/s?charset=utf-8\">",
+        "<meta content=\"text/html; charset=utf-8\">",
+        "<meta data-charset=\"utf-8\">",
+        "<metadata charset=\"utf-8\">",
+        "<img alt='<meta charset=utf-8>'>",
+        std::string(4080, ' ') + "<meta charset=utf-8>",
+    };
+    for (const std::string& decoy : decoys) {
+        const std::string body = decoy + kGbBody;
+        const DecodedPage page = decodePage({.status = 200, .contentType = "text/html", .body = body}, "", "");
+        EXPECT_EQ(std::tie(page.charset, page.why), std::tuple("gb18030", "undeclared, not UTF-8: GB18030"))
+            << decoy.substr(0, 60);
     }
 }
 

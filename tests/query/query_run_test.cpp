@@ -158,6 +158,18 @@ TEST_F(QueryRunTest, UnreachableServicesCostOneMessageEachAndTheDomainIsStillSav
     EXPECT_EQ(lastDomain.read(), kDomain);
 }
 
+// A verification page names it near its top; a result page may mention the same address
+// far below, in a result, and is no block.
+TEST_F(QueryRunTest, ABlockedMarkerCountsWhenItStartsInThePagesFirst64KiB) {
+    constexpr std::size_t kHead = 64 * 1024;
+    for (const auto& [at, blocked] : {std::pair<std::size_t, bool>{0, true}, {kHead - 4, true}, {kHead + 1000, false}}) {
+        transport.serve(kDayUrl, std::string(at, ' ') + "wappass.baidu.com" + countPage("12"));
+        run();
+        ASSERT_FALSE(trace.requests.empty());
+        EXPECT_EQ(trace.requests.front().blocked, blocked) << "the marker at byte " << at;
+    }
+}
+
 TEST_F(QueryRunTest, DomainIsEncodedInUrlsButSavedAsTyped) {
     const std::string typed = " a b&lm=1#x/中%26";  // a typed escape stays text too
     controls.setText(TextBox::Text3, typed);

@@ -67,6 +67,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     const std::vector<char*> argv = pointersTo(args);
     const std::vector<char*> envp = pointersTo(env);
 
+    // This process may run threads (a test's server), so between fork and exec the child
+    // only makes system calls: anything taking a lock, malloc first, could wait for ever
+    // on one another thread held at the fork. Everything it needs is prepared above.
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(in, STDIN_FILENO);

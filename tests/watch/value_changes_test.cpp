@@ -36,6 +36,9 @@ TEST(ValueChangesTest, OnlyMovesWorthTellingMakeALine) {
         {"hijacked", base, with(base, Result::HijackVerdict, "可能是劫持thief.cn"),
          {"PR是否劫持 pr真实 → 可能是劫持thief.cn"}},
         {"snapshot date is not watched", base, with(base, Result::Snapshot, "2026-12-6"), {}},
+        {"no answer and an empty one are both nothing",
+         with(with(counts(std::nullopt, ""), Result::HomePageVerdict, ""), Result::PageRank, std::nullopt),
+         with(with(counts("", std::nullopt), Result::HomePageVerdict, std::nullopt), Result::PageRank, ""), {}},
     };
     for (const ChangeCase& c : cases) {
         EXPECT_EQ(changeLines(c.before, c.after), c.lines) << c.name;
