@@ -29,9 +29,9 @@ inline constexpr std::string_view kServedByCurlWithoutBrowser = "curl (no browse
 // A complete response, whatever its status.
 struct HttpReply {
     long status = 0;
-    std::string contentType;  // the final response's Content-Type, as sent; empty without one
-    std::string body;         // the raw bytes
-    std::string servedBy{};   // which way the page came ("curl", "browser", ...), for the trace and the history
+    std::string contentType{};  // the final response's Content-Type, as sent; empty without one
+    std::string body{};         // the raw bytes
+    std::string servedBy{};     // which way the page came ("curl", "browser", ...), for the trace and the history
 };
 
 // Moves one request over the wire, nothing more: no decoding, no messages. A request
