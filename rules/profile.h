@@ -85,6 +85,17 @@ struct BlockedRule {
     std::string xpath;
 };
 
+// How requests are spaced out so that a search engine does not take them for a burst.
+struct Pace {
+    // A pause before each request to a host that the run or batch has asked already,
+    // drawn evenly between these; both zero: no pause.
+    std::chrono::milliseconds shortest{0};
+    std::chrono::milliseconds longest{0};
+    // A batch's rest after a blocked answer before it asks the same once more; none: the
+    // answer stands and the batch goes on.
+    std::optional<std::chrono::milliseconds> afterBlock;
+};
+
 // A rule set: where each value of a run comes from. The steps, their order and the
 // verdicts are the program's; the profile says which pages and which cuts.
 struct Profile {
@@ -103,6 +114,7 @@ struct Profile {
     std::optional<Cut> hijack;
 
     std::vector<BlockedRule> blocked;
+    Pace pace;
 };
 
 }  // namespace quarnel::rules

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace quarnel::rules {
 namespace {
@@ -15,6 +16,19 @@ constexpr std::array<std::string_view, 4> kFixedCharsets = {"gb2312", "gbk", "gb
 
 bool isFixedCharset(std::string_view name) {
     return std::ranges::find(kFixedCharsets, name) != kFixedCharsets.end();
+}
+
+// A profile may space its requests out, but never so far that a run seems to hang.
+constexpr int kLongestWaitSeconds = 3600;
+const std::string kSecondsRange = "from 0 to " + std::to_string(kLongestWaitSeconds);
+
+// Seconds as a profile writes them (2, 0.5), within what a run may wait; nothing otherwise.
+std::optional<std::chrono::milliseconds> secondsOf(const toml::node* node) {
+    const std::optional<double> seconds = node != nullptr && node->is_number() ? node->value<double>() : std::nullopt;
+    if (!seconds || !std::isfinite(*seconds) || *seconds < 0 || *seconds > kLongestWaitSeconds) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(std::llround(*seconds * 1000));
 }
 
 class ProfileReader {
@@ -41,6 +55,7 @@ public:
         profile_.remark = cuts_.cut("remark", &profile_.maybe);
         profile_.hijack = cuts_.cut("hijack");
         readBlocked();
+        readPace();
         top_.rejectUnknownKeys();
         if (failures_.failed()) {
             return failures_.failure();
@@ -119,6 +134,34 @@ private:
             fields.rejectUnknownKeys();
             profile_.blocked.push_back({contains.value_or(std::string()), xpath.value_or(std::string())});
         }
+    }
+
+    void readPace() {
+        const toml::table* table = top_.table("pace");
+        if (table == nullptr) {
+            return;
+        }
+        TableFields fields(*table, "pace", failures_);
+        if (const toml::array* between = fields.array("between")) {
+            const auto shortest = between->size() == 2 ? secondsOf(between->get(0)) : std::nullopt;
+            const auto longest = between->size() == 2 ? secondsOf(between->get(1)) : std::nullopt;
+            if (!shortest || !longest) {
+                fields.failAt("between", "must be two numbers of seconds " + kSecondsRange +
+                                             ", the shortest pause and the longest");
+            } else if (*shortest > *longest) {
+                fields.failAt("between", "has its shortest pause longer than its longest");
+            } else {
+                profile_.pace.shortest = *shortest;
+                profile_.pace.longest = *longest;
+            }
+        }
+        if (const toml::node* afterBlock = fields.node("after_block")) {
+            profile_.pace.afterBlock = secondsOf(afterBlock);
+            if (!profile_.pace.afterBlock) {
+                fields.failAt("after_block", "must be a number of seconds " + kSecondsRange);
+            }
+        }
+        fields.rejectUnknownKeys();
     }
 
     FirstFailure failures_;
