@@ -25,6 +25,7 @@ nlohmann::ordered_json traceJson(const RunTrace& trace) {
         entry["blocked"] = request.blocked;
         if (request.blocked) {
             entry["title"] = request.title;
+            entry["asked_again"] = request.askedAgain;
         }
         requests.push_back(std::move(entry));
     }

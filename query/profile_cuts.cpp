@@ -145,7 +145,8 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
                        .servedBy = page.fetched.servedBy,
                        .elapsed = page.fetched.elapsed,
                        .blocked = false,
-                       .title = {}};
+                       .title = {},
+                       .askedAgain = false};
     if (!page.fetched.completed) {
         page.unavailable = "the fetch failed: " + page.fetched.failure;
     }
@@ -173,12 +174,23 @@ ProfileCuts::Page* ProfileCuts::page(const std::string& name, bool again) {
     }
     auto& kept = pages_[name];
     if (!kept || again) {
+        BlockedAnswers* const onBlocked = context_.onBlocked;
+        if (onBlocked != nullptr && onBlocked->stopped()) {
+            kept = std::make_unique<Page>();
+            kept->unavailable = "not asked: the batch stopped after a blocked answer";
+            return kept.get();
+        }
         kept = std::make_unique<Page>(fetch(name, source->second));
         // Once only: a second blocked answer to the same request stands.
-        if (kept->blocked && context_.onBlocked != nullptr &&
-            context_.onBlocked->askAgain(name, kept->requestedUrl)) {
+        if (kept->blocked && onBlocked != nullptr && onBlocked->askAgain(name, kept->requestedUrl)) {
+            if (context_.trace != nullptr) {
+                context_.trace->requests.back().askedAgain = true;
+            }
             kept.reset();
             kept = std::make_unique<Page>(fetch(name, source->second));
+            if (kept->blocked) {
+                onBlocked->blockedAgain(name, kept->requestedUrl);
+            }
         }
     }
     return kept.get();

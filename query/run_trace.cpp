@@ -32,7 +32,8 @@ std::vector<std::string_view> cutsBehind(Result result) {
 }  // namespace
 
 int RunTrace::blockedCount() const {
-    return static_cast<int>(std::count_if(requests.begin(), requests.end(), [](const RequestTrace& r) { return r.blocked; }));
+    return static_cast<int>(
+        std::count_if(requests.begin(), requests.end(), [](const RequestTrace& r) { return r.blocked && !r.askedAgain; }));
 }
 
 std::string RunTrace::reasonFor(Result result) const {
@@ -68,7 +69,7 @@ std::string formatTrace(const RunTrace& trace) {
         }
         text += ", " + std::to_string(request.elapsed.count()) + " ms\n";
         if (request.blocked) {
-            text += "    blocked: " + request.title + "\n";
+            text += "    blocked: " + request.title + (request.askedAgain ? ", asked again" : "") + "\n";
         }
     }
     for (const ValueTrace& value : trace.values) {

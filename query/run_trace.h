@@ -24,6 +24,8 @@ struct RequestTrace {
     std::chrono::milliseconds elapsed{0};
     bool blocked = false;
     std::string title;  // of a blocked page
+    // A blocked answer that was asked for once more: the later answer took its place.
+    bool askedAgain = false;
 };
 
 // How one value was cut: the rule, where it matched, what came out or why nothing did.
@@ -42,6 +44,7 @@ struct RunTrace {
     std::vector<RequestTrace> requests;
     std::vector<ValueTrace> values;
 
+    // The blocked answers that stood, not asked for once more.
     int blockedCount() const;
     // Why each of the eight results has no value (empty where it has one, or was never cut).
     std::string reasonFor(Result result) const;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <random>
+#include <string>
+
+namespace quarnel {
+
+// What a run waits for before its next request.
+struct Wait {
+    enum class For {
+        Pace,        // a pause before asking a host that the run or batch has asked already
+        AfterBlock,  // a rest after a blocked answer, before asking the same once more
+    };
+    For why;
+    std::chrono::milliseconds length;
+    std::string url;  // the request that follows
+
+    bool operator==(const Wait&) const = default;
+};
+
+// Where a run's waits pass: the command line sleeps, the window keeps its event loop
+// going, tests note each wait and go on at once.
+class Waits {
+public:
+    virtual ~Waits() = default;
+    virtual void wait(const Wait& wait) = 0;
+};
+
+// How long each pause is, drawn evenly between the pace's bounds; tests draw known lengths.
+class PauseDraw {
+public:
+    virtual ~PauseDraw() = default;
+    virtual std::chrono::milliseconds draw(std::chrono::milliseconds shortest, std::chrono::milliseconds longest) = 0;
+};
+
+class RandomPauseDraw final : public PauseDraw {
+public:
+    std::chrono::milliseconds draw(std::chrono::milliseconds shortest, std::chrono::milliseconds longest) override {
+        return std::chrono::milliseconds(
+            std::uniform_int_distribution<std::chrono::milliseconds::rep>(shortest.count(), longest.count())(engine_));
+    }
+
+private:
+    std::mt19937_64 engine_{std::random_device{}()};
+};
+
+}  // namespace quarnel
