@@ -4,8 +4,12 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace quarnel {
+
+// The rules every run used before profiles were recorded, and the default everywhere.
+inline constexpr std::string_view kClassicProfile = "classic";
 
 // Where a run was started from.
 enum class RunOrigin { Window, Cli };
@@ -18,13 +22,26 @@ struct RunRecord {
     RunOrigin origin = RunOrigin::Cli;
     int fetchFailures = 0;
     RunResults results;
-    std::string profile = "classic";  // the rule set the run used
+    std::string profile{kClassicProfile};  // the rule set the run used
     int blockedPages = 0;             // answers that were a verification page or a stub
     // Why each result has no value, where the run could tell (empty where it has one).
     std::array<std::string, kResultCount> reasons{};
+    // Why the domain was not queried at all, for a watch pass that stopped before it
+    // ("blocked": an answer was blocked even after the rest); empty for a run that was made.
+    std::string notQueried{};
 
     bool operator==(const RunRecord&) const = default;
 };
+
+// What a watch pass is stopped by before it reaches the domains after a blocked one.
+inline constexpr const char* kNotQueriedBlocked = "blocked";
+
+// Whether the run got an answer to read from every service it asked: it was made, no
+// fetch failed, and no answer that stood was a verification page or a stub. Only such a
+// run is compared with, and only such runs make a batch end with status 0.
+inline bool reachedEveryService(const RunRecord& run) {
+    return run.notQueried.empty() && run.fetchFailures == 0 && run.blockedPages == 0;
+}
 
 // The results of one run as the command line prints them and the window copies them:
 // the domain's address, then each result under the window's heading (查询中. where no

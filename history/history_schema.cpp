@@ -16,7 +16,8 @@ namespace {
 // 1970 (UTC), a third of the bytes of the ISO text the views show.
 // Version 2 adds what a run's rules were: the profile, how many answers were a
 // verification page or a stub, and why each empty result is empty (a JSON object by key).
-constexpr std::array<const char*, 2> kMigrations = {
+// Version 3 adds why a watched domain was not queried at all (NULL for a run that was made).
+constexpr std::array<const char*, 3> kMigrations = {
     R"(CREATE TABLE runs(
          domain TEXT NOT NULL,
          started INTEGER NOT NULL,
@@ -32,6 +33,7 @@ constexpr std::array<const char*, 2> kMigrations = {
     R"(ALTER TABLE runs ADD COLUMN profile TEXT NOT NULL DEFAULT 'classic';
        ALTER TABLE runs ADD COLUMN blocked INTEGER NOT NULL DEFAULT 0;
        ALTER TABLE runs ADD COLUMN reasons TEXT)",
+    R"(ALTER TABLE runs ADD COLUMN not_queried TEXT)",
 };
 
 int userVersion(SQLite::Database& db) {

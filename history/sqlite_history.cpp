@@ -23,9 +23,9 @@ constexpr std::chrono::milliseconds kBusyRetryPause{10};
 constexpr const char* kInsert =
     "INSERT INTO runs(domain, started, seq, duration_ms, origin, fetch_failures,"
     " day, week, month, \"all\", snapshot, homepage, pagerank, hijack,"
-    " day_count, week_count, month_count, all_count, pagerank_value, profile, blocked, reasons)"
+    " day_count, week_count, month_count, all_count, pagerank_value, profile, blocked, reasons, not_queried)"
     " VALUES(?1, ?2, (SELECT count(*) FROM runs WHERE domain = ?1 AND started = ?2), ?3, ?4, ?5,"
-    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21)";
+    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22)";
 
 // One index seek per domain instead of a walk over every run.
 constexpr const char* kDomains =
@@ -34,17 +34,18 @@ constexpr const char* kDomains =
     " WHERE next.domain IS NOT NULL)"
     " SELECT domain FROM next WHERE domain IS NOT NULL";
 
-// A database from before the rules were recorded is read without being changed: its
-// runs all used the classic rules.
-constexpr const char* kSelect =
-    "SELECT started, duration_ms, domain, origin, fetch_failures,"
-    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, profile, blocked, reasons FROM runs"
-    " WHERE started >= ? AND started <= ?";
-constexpr const char* kSelectBeforeRules =
-    "SELECT started, duration_ms, domain, origin, fetch_failures,"
-    " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, 'classic', 0, NULL FROM runs"
-    " WHERE started >= ? AND started <= ?";
+// A database of an earlier schema is read without being changed: the columns it lacks
+// read as what its runs were (the classic rules, nothing blocked, every domain queried).
 constexpr int kFirstVersionWithRules = 2;
+constexpr int kFirstVersionWithNotQueried = 3;
+
+std::string selectFor(int version) {
+    return std::string("SELECT started, duration_ms, domain, origin, fetch_failures,"
+                       " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, ") +
+           (version >= kFirstVersionWithRules ? "profile, blocked, reasons, " : "'classic', 0, NULL, ") +
+           (version >= kFirstVersionWithNotQueried ? "not_queried" : "NULL") +
+           " FROM runs WHERE started >= ? AND started <= ?";
+}
 
 // Why each empty result is empty, by key, as one JSON object; nothing when none is.
 std::optional<std::string> reasonsJson(const RunRecord& run) {
@@ -148,6 +149,7 @@ RunRecord runOfRow(SQLite::Statement& query) {
     run.profile = query.getColumn(13).getString();
     run.blockedPages = query.getColumn(14).getInt();
     readReasons(textColumn(query, 15), run);
+    run.notQueried = textColumn(query, 16).value_or(std::string());
     return run;
 }
 
@@ -265,6 +267,7 @@ void SqliteHistory::insert(const RunRecord& run) {
     insert.bind(19, run.profile);
     insert.bind(20, run.blockedPages);
     bindText(insert, 21, reasonsJson(run));
+    bindText(insert, 22, run.notQueried.empty() ? std::nullopt : std::optional(run.notQueried));
     insert.exec();
 }
 
@@ -299,8 +302,7 @@ Expected<std::vector<RunRecord>> SqliteHistory::runs(const RunFilter& filter) co
         if (db == nullptr) {
             return found;
         }
-        const bool withRules = db->execAndGet("PRAGMA user_version").getInt() >= kFirstVersionWithRules;
-        std::string sql = withRules ? kSelect : kSelectBeforeRules;
+        std::string sql = selectFor(db->execAndGet("PRAGMA user_version").getInt());
         if (!filter.domains.empty()) {
             sql += " AND domain IN (?";
             for (std::size_t i = 1; i < filter.domains.size(); ++i) {
