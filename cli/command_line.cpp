@@ -16,7 +16,8 @@ constexpr const char* kUsageEnd =
     "$XDG_DATA_HOME/quarnel/history.sqlite3 (default ~/.local/share/quarnel/).\n"
     "A command is only recognised as the first word that is not an option; a domain\n"
     "spelt like a command goes after --, as in: quarnel-cli -- history\n"
-    "Exit status: 0 when every fetch completed, 1 when any did not, 2 on a usage error\n"
+    "Exit status: 0 when every fetch completed, 1 when any did not or was answered with a\n"
+    "verification page (or a stopped batch left domains unqueried), 2 on a usage error\n"
     "(also an empty domain, after the batch's other domains), 3 when the history could\n"
     "not be written or read (told in one 'history:' line); the highest of these wins.\n";
 

@@ -39,6 +39,9 @@ std::optional<std::chrono::sys_seconds> parseDate(const std::string& text, const
     throw CLI::ValidationError(option, "not a date: " + text);
 }
 
+// In place of each value of a domain that a watch pass stopped before.
+constexpr const char* kNotQueriedShown = "未查询";
+
 void printTable(std::ostream& out, const std::vector<RunRecord>& runs) {
     out << "started\tdomain";
     for (const ResultInfo& info : kResults) {
@@ -48,7 +51,7 @@ void printTable(std::ostream& out, const std::vector<RunRecord>& runs) {
     for (const RunRecord& run : runs) {
         out << history::isoUtc(run.startedAt) << '\t' << run.domain;
         for (const ResultInfo& info : kResults) {
-            out << '\t' << run.results[info.result].value_or(kQuerying);
+            out << '\t' << (run.notQueried.empty() ? run.results[info.result].value_or(kQuerying) : kNotQueriedShown);
         }
         out << '\t' << run.fetchFailures << '\n';
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/history_store.h"
+#include "query/waits.h"
 #include "rules/profile_reader.h"
 
 #include <filesystem>
@@ -18,7 +19,10 @@ struct Invocation {
     std::ostream& out;
     std::ostream& err;
     std::istream& in;
+    Waits& waits;        // the pauses and rests of a profile's pace
+    PauseDraw& pauses;   // how long each pause is
     bool outIsTerminal = false;
+    bool errIsTerminal = false;  // the wait in progress is shown there
 
     std::filesystem::path historyFile;  // the default until --history-file replaces it
     std::filesystem::path profileFolder;  // where the user's own profiles are

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <iostream>
+#include <thread>
 
 namespace {
 
@@ -33,17 +34,28 @@ std::string serviceKey(const char* variable, const char* xdgConfigHome, const ch
     return {};
 }
 
+// A pause or a rest as the command line takes it: the whole program waits.
+class SleepingWaits final : public quarnel::Waits {
+public:
+    void wait(const quarnel::Wait& wait) override { std::this_thread::sleep_for(wait.length); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace quarnel;
     const SystemClock clock;
+    SleepingWaits waits;
+    RandomPauseDraw pauses;
     cli::Invocation invocation{
         .clock = clock,
         .out = std::cout,
         .err = std::cerr,
         .in = std::cin,
+        .waits = waits,
+        .pauses = pauses,
         .outIsTerminal = ::isatty(STDOUT_FILENO) == 1,
+        .errIsTerminal = ::isatty(STDERR_FILENO) == 1,
         .historyFile = history::historyPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
         .profileFolder = rules::userProfileFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
         .profile = "classic",

@@ -22,27 +22,32 @@ struct QueryOptions {
 
 // Runs every domain of a batch, prints and records each run as it ends. After the
 // first failure to record, the rest of the batch is only printed: the one line on
-// standard error then says where the record's hole begins.
+// standard error then says where the record's hole begins. Once the batch has stopped
+// at a blocked answer, each domain after it is only named on standard error.
 class QueryBatch {
 public:
     QueryBatch(const QueryOptions& options, Invocation& invocation, const rules::Profile& profile)
-        : options_(options),
-          invocation_(invocation),
-          runner_(invocation.clock, invocation.err, profile, invocation.key, invocation.cookieFile) {
+        : options_(options), invocation_(invocation), runner_(invocation, profile) {
         if (!options.noHistory) {
             history_ = std::make_unique<history::SqliteHistory>(invocation.historyFile);
         }
     }
 
     // `where` names the domain's place for the message when it is empty.
-    void query(const std::string& domain, const std::string& where) {
+    void query(const watch::BatchPlace& place, const std::string& where) {
+        const std::string& domain = place.domain;
         if (domain.empty()) {
             // Most often an unset variable in a script: querying "" would record a run of nothing.
             invocation_.err << "quarnel-cli: " << where << " is an empty domain, not queried\n";
             emptyDomain_ = true;
             return;
         }
-        const RunRecord run = runner_.query(domain);
+        const RunRecord run = runner_.query(place);
+        if (!run.notQueried.empty()) {
+            invocation_.err << "not queried: " << domain << " (" << run.notQueried << ')' << std::endl;
+            allCompleted_ = false;
+            return;
+        }
         const RunTrace* explain = options_.explain ? &runner_.lastTrace() : nullptr;
         if (options_.json) {
             invocation_.out << formatJsonLine(run, false, explain);
@@ -51,7 +56,7 @@ public:
         }
         invocation_.out << std::flush;
         // A verification page answered instead of results is as good as no answer.
-        allCompleted_ = allCompleted_ && run.fetchFailures == 0 && run.blockedPages == 0;
+        allCompleted_ = allCompleted_ && reachedEveryService(run);
         record(run);
     }
 
@@ -97,11 +102,14 @@ int runQueries(const QueryOptions& options, Invocation& invocation) {
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();
             }
-            batch.query(line, "line " + std::to_string(++number) + " of standard input");
+            ++number;
+            batch.query({.domain = line, .number = number, .total = 0}, "line " + std::to_string(number) + " of standard input");
         }
     } else {
-        for (std::size_t i = 0; i < options.domains.size(); ++i) {
-            batch.query(options.domains[i], "domain argument " + std::to_string(i + 1));
+        const std::size_t total = options.domains.size();
+        for (std::size_t i = 0; i < total; ++i) {
+            batch.query({.domain = options.domains[i], .number = i + 1, .total = total},
+                        "domain argument " + std::to_string(i + 1));
         }
     }
     return batch.exitStatus();

@@ -69,6 +69,7 @@ std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTra
             }
         }
         line["reasons"] = reasons;
+        line["not_queried"] = run.notQueried.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(run.notQueried);
     }
     if (explain != nullptr) {
         line["explain"] = traceJson(*explain);

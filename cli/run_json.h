@@ -9,7 +9,8 @@ namespace quarnel::cli {
 
 // One run as one line of JSON: the domain, the eight results (null where no check
 // wrote one) and the failed fetches; with `whenAndWhere` also when it started, how
-// long it took and where it ran; with `explain`, that trace under the key "explain".
+// long it took, where it ran, why each empty value is empty and why the domain was not
+// queried at all (null when it was); with `explain`, that trace under the key "explain".
 std::string formatJsonLine(const RunRecord& run, bool whenAndWhere = false, const RunTrace* explain = nullptr);
 
 }  // namespace quarnel::cli

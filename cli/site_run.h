@@ -1,14 +1,16 @@
 #pragma once
 
+#include "cli/invocation.h"
+#include "cli/wait_line.h"
 #include "fetch/curl_routing_transport.h"
 #include "fetch/http_page_fetcher.h"
+#include "fetch/message_box.h"
+#include "query/pacing.h"
 #include "query/run_trace.h"
 #include "rules/profile.h"
-#include "history/history_store.h"
-#include "fetch/message_box.h"
 #include "watch/watch_pass.h"
 
-#include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -30,30 +32,33 @@ private:
 };
 
 // Query runs of single domains on fresh controls, as the window makes them: each
-// failed fetch told on `err` and counted, the results read as the history
+// failed fetch told on standard error and counted, the results read as the history
 // keeps them. Runs share one transport, so its connections are kept between them.
 // A bare query and a watch pass both run their domains through it, with the rules of
-// one profile.
+// one profile and its pace: the hosts asked are remembered across the batch, and once
+// an answer is still blocked after the rest, the domains after it are not queried.
 class SiteRunner final : public watch::SiteQuery {
 public:
-    // Failed fetches and blocked answers are told on `err`; pages that keep cookies keep
-    // them in `cookieFile`.
-    SiteRunner(const Clock& clock, std::ostream& err, const rules::Profile& profile, std::string key,
-               const std::filesystem::path& cookieFile);
+    // Failed fetches and blocked answers are told on the invocation's standard error;
+    // pages that keep cookies keep them in its cookie file.
+    SiteRunner(Invocation& invocation, const rules::Profile& profile);
 
-    RunRecord query(const std::string& domain) override;
+    RunRecord query(const watch::BatchPlace& place) override;
     // How the last run went, request by request and cut by cut.
     const RunTrace& lastTrace() const { return trace_; }
 
 private:
-    const Clock& clock_;
-    std::ostream& err_;
+    void tellBlocked(const std::string& domain);
+
+    Invocation& invocation_;
     const rules::Profile& profile_;
-    std::string key_;
     RunTrace trace_;
     CurlRoutingTransport transport_;
     StderrMessageBox messages_;
     HttpPageFetcher fetcher_;
+    WaitLine waitLine_;
+    PacedFetcher paced_;
+    std::optional<BackOff> backOff_;
 };
 
 }  // namespace quarnel::cli

@@ -26,8 +26,12 @@ constexpr const char* kWatchUsage =
     "notification). add, remove and list edit and show the list, by default\n"
     "$XDG_CONFIG_HOME/quarnel/watch.txt (~/.config/quarnel/watch.txt).\n"
     "  --watch-file PATH  use another watch list\n"
-    "Exit status: 4 when another pass over the same list is still going on; 1 when remove\n"
-    "finds no such domain or the list cannot be saved; 2 for an empty domain.\n";
+    "Under rules with a pace (--profile current), requests to one host are spaced out, and\n"
+    "after a verification page the pass rests and asks once more; when the page is still\n"
+    "there, the pass stops, and the domains after it are named and recorded as not queried.\n"
+    "Exit status: 4 when another pass over the same list is still going on; 1 when a\n"
+    "service could not be reached or answered with a verification page, when remove finds\n"
+    "no such domain or the list cannot be saved; 2 for an empty domain.\n";
 
 int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     const auto domains = readWatchedDomains(listFile, invocation);
@@ -54,7 +58,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     if (!profile) {
         return kExitUsage;
     }
-    SiteRunner site(invocation.clock, invocation.err, profile->profile, invocation.key, invocation.cookieFile);
+    SiteRunner site(invocation, profile->profile);
     history::SqliteHistory history(invocation.historyFile);
     watch::DesktopNotifier notifier(environ);
     const watch::WatchOutcome outcome =
@@ -66,7 +70,7 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     if (!outcome.everyRunRecorded) {
         return kExitHistoryFailed;
     }
-    return outcome.everyFetchCompleted ? kExitFine : kExitFetchFailed;
+    return outcome.everyServiceReached ? kExitFine : kExitFetchFailed;
 }
 
 std::filesystem::path defaultWatchList() {

@@ -3,6 +3,17 @@
 #include "watch/value_changes.h"
 
 namespace quarnel::watch {
+namespace {
+
+std::string listed(const std::vector<std::string>& domains) {
+    std::string text;
+    for (const std::string& domain : domains) {
+        text += (text.empty() ? "" : "、") + domain;
+    }
+    return text;
+}
+
+}  // namespace
 
 WatchPass::WatchPass(SiteQuery& site, const history::HistoryReader& history, history::RunRecorder& recorder,
                      Notifier& notifier, std::ostream& out, std::ostream& err)
@@ -10,23 +21,33 @@ WatchPass::WatchPass(SiteQuery& site, const history::HistoryReader& history, his
 
 WatchOutcome WatchPass::run(const std::vector<std::string>& domains) {
     WatchOutcome outcome;
-    for (const std::string& domain : domains) {
-        watch(domain, outcome);
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        watch({.domain = domains[i], .number = i + 1, .total = domains.size()}, outcome);
     }
+    tellBlocked(outcome);
     return outcome;
 }
 
-void WatchPass::watch(const std::string& domain, WatchOutcome& outcome) {
+void WatchPass::watch(const BatchPlace& place, WatchOutcome& outcome) {
+    const std::string& domain = place.domain;
     const auto before = lastCompleteResults(domain);
-    const RunRecord run = site_.query(domain);
+    const RunRecord run = site_.query(place);
+    // A domain not reached is recorded too, so that the history shows the gap.
     if (const Expected<Done> recorded = recorder_.record(run); !recorded) {
         outcome.everyRunRecorded = false;
         tellHistoryProblem(recorded.reason());
     }
-    // A value missing because its service could not be reached has not changed: such a
-    // run is kept in the history but compared with nothing.
-    if (run.fetchFailures > 0) {
-        outcome.everyFetchCompleted = false;
+    if (!run.notQueried.empty()) {
+        err_ << "not queried: " << domain << " (" << run.notQueried << ')' << std::endl;
+        outcome.notQueried.push_back(domain);
+    } else if (run.blockedPages > 0 && run.profile != kClassicProfile) {
+        outcome.blocked.push_back(domain);
+    }
+    // A value missing because its service could not be reached, or answered with a
+    // verification page, has not changed: such a run is kept in the history but compared
+    // with nothing.
+    if (!reachedEveryService(run)) {
+        outcome.everyServiceReached = false;
         return;
     }
     if (!before) {
@@ -52,11 +73,26 @@ std::optional<RunResults> WatchPass::lastCompleteResults(const std::string& doma
         return std::nullopt;
     }
     for (auto run = runs->rbegin(); run != runs->rend(); ++run) {
-        if (run->fetchFailures == 0) {
+        if (reachedEveryService(*run)) {
             return run->results;
         }
     }
     return std::nullopt;
+}
+
+// Once per pass, however many domains were blocked: the user has one thing to do.
+void WatchPass::tellBlocked(const WatchOutcome& outcome) {
+    if (outcome.blocked.empty() && outcome.notQueried.empty()) {
+        return;
+    }
+    std::string body;
+    if (!outcome.blocked.empty()) {
+        body = listed(outcome.blocked) + " 的查询被百度拦截。" + kPassVerificationInWindow + "。";
+    }
+    if (!outcome.notQueried.empty()) {
+        body += (body.empty() ? "" : "\n") + std::string("因被拦截而未查询：") + listed(outcome.notQueried);
+    }
+    notifier_.notify("Quarnel: 百度安全验证", body);
 }
 
 // Told once per pass: a broken database would otherwise repeat itself for every domain.

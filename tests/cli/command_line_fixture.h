@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/recording_waits.h"
 #include "tests/support/sample_pages.h"
 #include "tools/fake-web/fake_web_server.h"
 
@@ -37,8 +38,9 @@ inline std::string bytesOf(const std::filesystem::path& path) {
 }
 
 // quarnel-cli's command line run in this process, against fake-web through http_proxy
-// (every fetch for another domain than example.com and blank.cn fails), with a history and a
-// watch list in a folder of its own.
+// (every search for blocked.cn gets the verification page, every fetch for another
+// domain than example.com and blank.cn fails), with a history and a watch list in a
+// folder of its own; waits are noted and not waited.
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest() : server_(routes()) {
@@ -66,6 +68,9 @@ protected:
         }
         page("/s?wd=site%3Ablank.cn", searchPage("", "blank.cn", ""));
         page("/querypr.asp?url=blank.cn", pageRankPage("", ""));
+        page("/s?wd=site%3Ablocked.cn*", "<html><head><title>百度安全验证</title></head><body>"
+                                         "<script src=\"https://wappass.baidu.com/static/machine/js/api/mkd.js\"></script>"
+                                         "</body></html>");
         routes.push_back({"*", "*", fakeweb::Reply::Drop});
         return routes;
     }
@@ -73,7 +78,7 @@ protected:
     Outcome run(const std::vector<std::string>& arguments, const std::string& input = "", bool terminal = false) {
         std::ostringstream out, err;
         std::istringstream in(input);
-        cli::Invocation invocation{clock_, out, err, in, terminal, history_, {}};
+        cli::Invocation invocation{clock_, out, err, in, waits_, pauses_, terminal, terminal, history_, {}};
         invocation.cookieFile = cookieFile_;
         const int status = cli::runCommandLine(arguments, invocation);
         return {status, out.str(), err.str()};
@@ -86,6 +91,8 @@ protected:
 
     fakeweb::Server server_;
     FixedClock clock_;
+    RecordingWaits waits_;
+    CountingPauses pauses_;
     std::filesystem::path folder_ =
         std::filesystem::temp_directory_path() / ("quarnel-command-line-" + std::to_string(::getpid()));
     std::filesystem::path history_ = folder_ / "history.sqlite3";

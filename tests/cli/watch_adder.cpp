@@ -3,6 +3,7 @@
 // for PREFIX0.cn, PREFIX1.cn, ... (COUNT of them) against LIST, and exits with the
 // number of adds that failed.
 #include "cli/command_line.h"
+#include "tests/support/recording_waits.h"
 
 #include <iostream>
 #include <limits>
@@ -20,11 +21,13 @@ int main(int argc, char** argv) {
     std::cin.ignore(std::numeric_limits<std::streamsize>::max());  // the start signal: both begin together
 
     const quarnel::SystemClock clock;
+    quarnel::testing::RecordingWaits waits;  // an edit of the list waits for nothing
+    quarnel::testing::CountingPauses pauses;
     int failed = 0;
     for (int i = 0; i < count; ++i) {
         std::ostringstream out, err;
         std::istringstream in;
-        quarnel::cli::Invocation invocation{clock, out, err, in, false, {}, {}};
+        quarnel::cli::Invocation invocation{clock, out, err, in, waits, pauses, false, false, {}, {}};
         const int status = quarnel::cli::runCommandLine(
             {"watch", "--watch-file", list, "add", prefix + std::to_string(i) + ".cn"}, invocation);
         if (status != 0) {
