@@ -4,6 +4,7 @@
 #include "controls/resume_next.h"
 #include "controls/start_up.h"
 #include "fetch/service_hosts.h"
+#include "query/pacing.h"
 #include "query/query_run.h"
 #include "window/caption_label.h"
 #include "window/clickable_label.h"
@@ -76,14 +77,16 @@ QGroupBox* createFrame(QWidget* parent, const char* name) {
 
 }  // namespace
 
-Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener, HistoryAccess history)
+Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener, HistoryAccess history,
+             const WindowSession& session)
     : transport_(transport),
       messageBox_(*this),
       fetcher_(transport_, countedBox_),
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
       history_(*this, *this, clock_, std::move(history)),
-      rules_(*this, *this),
+      rules_(*this, *this, session.profile),
+      waits_(session.waits != nullptr ? *session.waits : eventLoopWaits_),
       webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
@@ -297,7 +300,10 @@ void Form1::runQuery() {
     queryInProgress_ = true;
     {
         const UserInputBlocker blocker(*this);
-        const QueryContext context = rules_.contextFor(fetcher_, clock_);
+        // The window waits out the pauses of the rules' pace, from the run's second
+        // request to a host on; after a blocked answer it does not rest.
+        PacedFetcher paced(fetcher_, rules_.pace(), waits_, pauses_);
+        const QueryContext context = rules_.contextFor(paced, clock_);
         history_.recordRun(
             countedBox_, [&] { QueryRun(*this, context, &lastDomain_).run(); }, rules_.lastTrace());
         rules_.runEnded();

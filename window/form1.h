@@ -5,7 +5,9 @@
 #include "fetch/http_page_fetcher.h"
 #include "panels/search_links.h"
 #include "panels/url_opener.h"
+#include "query/waits.h"
 #include "window/background_transport.h"
+#include "window/event_loop_waits.h"
 #include "window/history/window_history.h"
 #include "window/web_panel_library.h"
 #include "window/window_message_box.h"
@@ -29,6 +31,14 @@ class ClickableLabel;
 class DomainBox;
 class QueryButton;
 
+// What main, or a test, chooses for one session of the window.
+struct WindowSession {
+    // --profile: the rules to query by this time, not remembered; empty: the remembered ones.
+    std::string profile;
+    // Where the pauses between requests pass; null: in the window's event loop.
+    Waits* waits = nullptr;
+};
+
 // The one window of the program, with all its controls. The logic reaches the
 // controls through the control model; the window adds what a person sees and clicks.
 // The web panels are created right after the window first paints; navigations
@@ -38,7 +48,7 @@ class Form1 final : public QWidget, public ControlModel {
 public:
     // Query runs are recorded into `history`; without one they are not.
     Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpener& urlOpener,
-          HistoryAccess history = {});
+          HistoryAccess history = {}, const WindowSession& session = {});
 
     // The Load event: panels to their pages, the remembered domain into Text3.
     void load();
@@ -92,6 +102,9 @@ private:
     SystemClock clock_;
     WindowHistory history_;
     WindowRules rules_;
+    EventLoopWaits eventLoopWaits_;
+    Waits& waits_;
+    RandomPauseDraw pauses_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;

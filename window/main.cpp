@@ -17,6 +17,7 @@
 #include <iostream>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,12 @@ int main(int argc, char** argv) {
         std::cout << "quarnel " << quarnel::kVersion << '\n';
         return 0;
     }
+    const quarnel::Expected<std::string> profile =
+        quarnel::sessionProfileArgument(std::vector<std::string>(argv + 1, argv + argc));
+    if (!profile) {
+        std::cerr << "quarnel: " << profile.reason() << '\n';
+        return 2;
+    }
     // The system's font configuration is read the first time text is laid out: here it
     // is read meanwhile, while the application connects to the display.
     std::thread fontConfiguration(FcInit);
@@ -62,7 +69,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<quarnel::history::SqliteHistory> history;
     fontConfiguration.join();
-    quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history));
+    quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history), {.profile = *profile, .waits = nullptr});
     form1.load();
     if (const QScreen* screen = form1.screen(); screen != nullptr) {
         form1.move(screen->availableGeometry().center() - form1.rect().center());

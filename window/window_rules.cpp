@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <iterator>
 
 namespace quarnel {
 namespace {
@@ -38,9 +39,10 @@ std::string storedKey() {
 
 }  // namespace
 
-WindowRules::WindowRules(QWidget& window, ControlModel& controls)
+WindowRules::WindowRules(QWidget& window, ControlModel& controls, const std::string& sessionProfile)
     : QObject(&window), window_(window), controls_(controls), key_(storedKey()) {
-    load(settings().value(kProfileSetting, QString::fromLatin1(kClassic)).toString());
+    load(sessionProfile.empty() ? settings().value(kProfileSetting, QString::fromLatin1(kClassic)).toString()
+                                : QString::fromStdString(sessionProfile));
 
     profileMenu_ = new QMenu(QStringLiteral("规则"), &window_);
     connect(profileMenu_, &QMenu::aboutToShow, this, &WindowRules::fillProfileMenu);
@@ -106,6 +108,24 @@ void WindowRules::runEnded() {
                                  QStringLiteral("百度要求进行安全验证，本次查询的部分结果无法取得。\n"
                                                 "点击各列标题，可在浏览器中打开同样的搜索。"));
     }
+}
+
+Expected<std::string> sessionProfileArgument(const std::vector<std::string>& arguments) {
+    const std::string option = "--profile";
+    std::string profile;
+    for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
+        std::optional<std::string> named;
+        if (*argument == option) {
+            named = std::next(argument) != arguments.end() ? *++argument : std::string();
+        } else if (argument->starts_with(option + '=')) {
+            named = argument->substr(option.size() + 1);
+        }
+        if (named && named->empty()) {
+            return Failure{option + " needs a profile's name or file"};
+        }
+        profile = named.value_or(profile);
+    }
+    return profile;
 }
 
 void WindowRules::showDiagnosis() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/expected.h"
 #include "controls/control_model.h"
 #include "query/profile_cuts.h"
 #include "query/run_trace.h"
@@ -9,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class QMenu;
 class QWidget;
@@ -22,10 +24,14 @@ namespace quarnel {
 // says why in words, and a verification page is told once per run.
 class WindowRules final : public QObject {
 public:
-    WindowRules(QWidget& window, ControlModel& controls);
+    // `sessionProfile`, a profile's name or file, is used instead of the remembered one
+    // and not remembered; empty: the remembered one.
+    WindowRules(QWidget& window, ControlModel& controls, const std::string& sessionProfile);
 
     // What a query run needs to cut values by the chosen rules, tracing into this.
     QueryContext contextFor(PageFetcher& fetcher, const Clock& clock);
+    // How the chosen rules space their requests out.
+    const rules::Pace& pace() const { return loaded_.profile.pace; }
     const RunTrace& lastTrace() const { return trace_; }
     // Once the run has been recorded: words for values these rules cannot give.
     void runEnded();
@@ -43,5 +49,10 @@ private:
     RunTrace trace_;
     std::string key_;
 };
+
+// The profile that `--profile NAME` (or `--profile=NAME`) names among the window's
+// arguments, for this session only; empty when none does. Fails when the option has no
+// name after it. Any other argument is Qt's.
+Expected<std::string> sessionProfileArgument(const std::vector<std::string>& arguments);
 
 }  // namespace quarnel
