@@ -29,8 +29,12 @@ SiteRunner::SiteRunner(Invocation& invocation, const rules::Profile& profile)
 RunRecord SiteRunner::query(const watch::BatchPlace& place) {
     const auto startedAt = invocation_.clock.now();
     if (backOff_ && backOff_->stopped()) {
-        return RunRecord{.startedAt = startedAt, .domain = place.domain, .origin = RunOrigin::Cli,
-                         .profile = profile_.name, .notQueried = kNotQueriedBlocked};
+        RunRecord notQueried;
+        notQueried.startedAt = startedAt;
+        notQueried.domain = place.domain;
+        notQueried.profile = profile_.name;
+        notQueried.notQueried = kNotQueriedBlocked;
+        return notQueried;
     }
     waitLine_.at(place);
     MemoryControlModel controls;
