@@ -102,44 +102,32 @@ TEST_F(HistoryStoreTest, AnEmptyFileHasNoRunsAndBecomesOursButANewerOrForeignDat
     }
 }
 
-// A database of an earlier version: read as it is, then taken forward once by the first
-// record, its runs kept as what they were (runs of the classic rules, of domains queried).
-TEST_F(HistoryStoreTest, AnOlderDatabaseIsReadAsItIsAndMigratedOnceByTheFirstRecord) {
-    for (const int version : {1, 2}) {
-        SCOPED_TRACE(version);
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(path_.parent_path());
-        {
-            SQLite::Database old(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-            old.exec("CREATE TABLE runs(domain TEXT NOT NULL, started INTEGER NOT NULL, seq INTEGER NOT NULL,"
-                     " duration_ms INTEGER NOT NULL, origin TEXT NOT NULL, fetch_failures INTEGER NOT NULL,"
-                     " day TEXT, week TEXT, month TEXT, \"all\" TEXT, snapshot TEXT, homepage TEXT, pagerank TEXT,"
-                     " hijack TEXT, day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,"
-                     " pagerank_value INTEGER, PRIMARY KEY (domain, started, seq)) WITHOUT ROWID;"
-                     "INSERT INTO runs VALUES('a.cn', 1, 0, 5, 'cli', 0, '12', NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
-                     " 12, NULL, NULL, NULL, NULL)");
-            if (version == 2) {
-                old.exec("ALTER TABLE runs ADD COLUMN profile TEXT NOT NULL DEFAULT 'classic';"
-                         "ALTER TABLE runs ADD COLUMN blocked INTEGER NOT NULL DEFAULT 0;"
-                         "ALTER TABLE runs ADD COLUMN reasons TEXT");
-            }
-            old.exec("PRAGMA user_version = " + std::to_string(version));
-        }
-        const std::string before = bytesOf(path_);
-        ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
-        EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
-
-        RunRecord unreached = runOf("b.cn", kNewYear);
-        unreached.notQueried = kNotQueriedBlocked;
-        ASSERT_TRUE(SqliteHistory(path_).record(unreached));
-        const std::vector<RunRecord> runs = SqliteHistory(path_).runs({}).value();
-        ASSERT_EQ(runs.size(), 2u);
-        EXPECT_EQ(runs[0].results[Result::DayCount], "12");
-        EXPECT_EQ(runs[0].profile, "classic");
-        EXPECT_TRUE(reachedEveryService(runs[0]));
-        EXPECT_TRUE(runs[1] == unreached);
-        EXPECT_EQ(SQLite::Database(path_).execAndGet("PRAGMA user_version").getInt(), 3);
+// A database of the version before rules were recorded: read as it is, then taken
+// forward once by the first record, its runs kept as runs of the classic rules.
+TEST_F(HistoryStoreTest, ADatabaseFromBeforeRulesIsReadAsItIsAndMigratedOnceByTheFirstRecord) {
+    std::filesystem::create_directories(path_.parent_path());
+    {
+        SQLite::Database old(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        old.exec("CREATE TABLE runs(domain TEXT NOT NULL, started INTEGER NOT NULL, seq INTEGER NOT NULL,"
+                 " duration_ms INTEGER NOT NULL, origin TEXT NOT NULL, fetch_failures INTEGER NOT NULL,"
+                 " day TEXT, week TEXT, month TEXT, \"all\" TEXT, snapshot TEXT, homepage TEXT, pagerank TEXT,"
+                 " hijack TEXT, day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,"
+                 " pagerank_value INTEGER, PRIMARY KEY (domain, started, seq)) WITHOUT ROWID;"
+                 "INSERT INTO runs VALUES('a.cn', 1, 0, 5, 'cli', 0, '12', NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
+                 " 12, NULL, NULL, NULL, NULL); PRAGMA user_version = 1");
     }
+    const std::string before = bytesOf(path_);
+    ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
+    EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
+
+    ASSERT_TRUE(SqliteHistory(path_).record(runOf("b.cn", kNewYear)));
+    const std::vector<RunRecord> runs = SqliteHistory(path_).runs({}).value();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].results[Result::DayCount], "12");
+    EXPECT_EQ(runs[0].profile, "classic");
+    EXPECT_TRUE(reachedEveryService(runs[0]));
+    EXPECT_EQ(runs[1].profile, "current");
+    EXPECT_EQ(SQLite::Database(path_).execAndGet("PRAGMA user_version").getInt(), 3);
 }
 
 // SQLite answers "busy" without waiting where its own wait could deadlock, as when one

@@ -29,7 +29,6 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
     const std::string head = "name = \"t\"\n[pages.p]\nurl = \"http://x/?q={domain}\"\n";  // lines 1-3
     const std::string kBetweenRange =
         "bad.toml:3:11: \"pace.between\" must be two numbers of seconds from 0 to 3600, the shortest pause and the longest";
-    const std::string kAfterBlockRange = "bad.toml:3:15: \"pace.after_block\" must be a number of seconds from 0 to 3600";
     const struct {
         std::string toml;
         std::string reason;
@@ -93,17 +92,13 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
         {"name = \"t\"\n[[blocked]]\nxpath = \"//*[\"\n", "bad.toml:3:9: \"blocked.xpath\" does not compile: Invalid expression at character 5"},
         {"name = \"t\"\n[[blocked]]\nxpath = \"" + std::string(100000, '(') + "1" + std::string(100000, ')') + "\"\n",
          "bad.toml:3:9: \"blocked.xpath\" is longer than 4096 characters"},
-        {"name = \"t\"\npace = 3\n", "bad.toml:2:8: \"pace\" must be a table"},
         {"name = \"t\"\n[pace]\nrest = 3\n", "bad.toml:3:1: unknown key \"pace.rest\""},
         {"name = \"t\"\n[pace]\nbetween = [5]\n", kBetweenRange},
         {"name = \"t\"\n[pace]\nbetween = [-1, 2]\n", kBetweenRange},
         {"name = \"t\"\n[pace]\nbetween = [1, inf]\n", kBetweenRange},
-        {"name = \"t\"\n[pace]\nbetween = [1, 3600.5]\n", kBetweenRange},
-        {"name = \"t\"\n[pace]\nbetween = [\"2\", 5]\n", kBetweenRange},
         {"name = \"t\"\n[pace]\nbetween = [5, 2]\n", "bad.toml:3:11: \"pace.between\" has its shortest pause longer than its longest"},
-        {"name = \"t\"\n[pace]\nafter_block = true\n", kAfterBlockRange},
-        {"name = \"t\"\n[pace]\nafter_block = 3601\n", kAfterBlockRange},
-        {"name = \"t\"\n[pace]\nafter_block = nan\n", kAfterBlockRange},
+        {"name = \"t\"\n[pace]\nafter_block = 3600.5\n",
+         "bad.toml:3:15: \"pace.after_block\" must be a number of seconds from 0 to 3600"},
     };
     for (const auto& row : rows) {
         const Expected<Profile> profile = readProfile(row.toml, "bad.toml");
@@ -134,18 +129,12 @@ TEST(ProfileReader, AnXPathRuleIsMeasuredInCharacters) {
 
 // Seconds may be fractions; classic keeps its requests as close together as it always did.
 TEST(ProfileReader, APaceIsReadInMillisecondsAndClassicHasNone) {
-    using std::chrono::milliseconds;
-    const Pace half = readProfile("name = \"t\"\n[pace]\nbetween = [0.5, 2]\n", "t.toml").value().pace;
-    EXPECT_EQ(half.shortest, milliseconds(500));
-    EXPECT_EQ(half.longest, milliseconds(2000));
-    EXPECT_FALSE(half.afterBlock);
-    const Pace current = loadProfile("current", {}).value().profile.pace;
-    EXPECT_EQ(current.shortest, milliseconds(2000));
-    EXPECT_EQ(current.longest, milliseconds(5000));
-    EXPECT_EQ(current.afterBlock, milliseconds(300000));
-    const Pace classic = loadProfile("classic", {}).value().profile.pace;
-    EXPECT_EQ(classic.longest, milliseconds(0));
-    EXPECT_FALSE(classic.afterBlock);
+    using ms = std::chrono::milliseconds;
+    EXPECT_EQ(readProfile("name = \"t\"\n[pace]\nbetween = [0.5, 2]\n", "t.toml")->pace.shortest, ms(500));
+    const Pace current = loadProfile("current", {})->profile.pace;
+    EXPECT_EQ(std::tuple(current.shortest, current.longest, current.afterBlock), std::tuple(ms(2000), ms(5000), ms(300000)));
+    const Pace classic = loadProfile("classic", {})->profile.pace;
+    EXPECT_TRUE(classic.longest == ms(0) && !classic.afterBlock);
 }
 
 class UserProfiles : public ::testing::Test {

@@ -2,8 +2,7 @@
 
 #include "query/waits.h"
 
-#include <functional>
-#include <string>
+#include <utility>
 #include <vector>
 
 namespace quarnel::testing {
@@ -11,27 +10,20 @@ namespace quarnel::testing {
 // Notes each wait and goes on at once.
 class RecordingWaits final : public Waits {
 public:
-    void wait(const Wait& wait) override {
-        waits.push_back(wait);
-        if (onWait) {
-            onWait(wait);
-        }
-    }
-
+    void wait(const Wait& wait) override { waits.push_back(wait); }
     std::vector<Wait> waits;
-    std::function<void(const Wait&)> onWait;
 };
 
 // Draws 2000 ms, then 2001 ms and so on, so that each pause can be told apart; notes the
-// bounds it was asked to draw between.
+// bounds it was last given.
 class CountingPauses final : public PauseDraw {
 public:
     std::chrono::milliseconds draw(std::chrono::milliseconds shortest, std::chrono::milliseconds longest) override {
-        bounds.emplace_back(shortest, longest);
-        return std::chrono::milliseconds(2000 + static_cast<long>(bounds.size()) - 1);
+        bounds = {shortest, longest};
+        return std::chrono::milliseconds(2000 + drawn++);
     }
-
-    std::vector<std::pair<std::chrono::milliseconds, std::chrono::milliseconds>> bounds;
+    int drawn = 0;
+    std::pair<std::chrono::milliseconds, std::chrono::milliseconds> bounds;
 };
 
 }  // namespace quarnel::testing
