@@ -1,7 +1,11 @@
 #include "base/valid_utf8.h"
 
+#include "base/memory_release.h"
+
 namespace quarnel {
 namespace {
+
+constexpr std::size_t kLongestRun = 64 * 1024;
 
 // The length of the well-formed sequence starting at `i`, or 0 when none starts there.
 std::size_t sequenceLength(std::string_view bytes, std::size_t i) {
@@ -42,6 +46,17 @@ std::size_t sequenceLength(std::string_view bytes, std::size_t i) {
     return length;
 }
 
+// How many bytes start no well-formed sequence.
+std::size_t brokenBytes(std::string_view bytes) {
+    std::size_t broken = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = sequenceLength(bytes, i);
+        broken += length == 0 ? 1 : 0;
+        i += length == 0 ? 1 : length;
+    }
+    return broken;
+}
+
 }  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
@@ -55,25 +70,36 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string withReplacementCharacters(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        if (const std::size_t length = sequenceLength(bytes, i)) {
-            i += length;
-            continue;
-        }
-        // One U+FFFD per byte that starts no sequence: simple, and never loses the
-        // well-formed text that follows.
-        text.append(bytes.substr(runStart, i - runStart)).append("\uFFFD");
-        runStart = ++i;
+std::string withReplacementCharacters(std::string bytes) {
+    // Most pages are well-formed: they are kept as they came, not copied.
+    const std::size_t broken = brokenBytes(bytes);
+    if (broken == 0) {
+        return bytes;
     }
-    return text.append(bytes.substr(runStart));
+    std::string text;
+    text.reserve(bytes.size() + 2 * broken);  // each broken byte becomes three
+    ReleaseBehind behind(bytes);
+    const std::string_view view(bytes);
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < view.size();) {
+        if (const std::size_t length = sequenceLength(view, i)) {
+            i += length;
+            // Copied in runs of a bounded length, so the bytes behind can be let go.
+            if (i - runStart < kLongestRun) {
+                continue;
+            }
+            text.append(view.substr(runStart, i - runStart));
+        } else {
+            // One U+FFFD per byte that starts no sequence: simple, and never loses the
+            // well-formed text that follows.
+            text.append(view.substr(runStart, i - runStart)).append("\uFFFD");
+            ++i;
+        }
+        runStart = i;
+        behind.passed(runStart);
+    }
+    text.append(view.substr(runStart));
+    return text;
 }
 
 }  // namespace quarnel

@@ -10,6 +10,8 @@ namespace quarnel {
 bool isValidUtf8(std::string_view bytes);
 
 // `bytes` as well-formed UTF-8: every byte that starts no well-formed sequence becomes U+FFFD.
-std::string withReplacementCharacters(std::string_view bytes);
+// Well-formed bytes come back as they are; others are read once and their memory given
+// back on the way, so a large page is never held twice in full.
+std::string withReplacementCharacters(std::string bytes);
 
 }  // namespace quarnel

@@ -1,5 +1,7 @@
 #include "fetch/bytes_to_bstr.h"
 
+#include "base/memory_release.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -155,7 +157,8 @@ std::size_t asciiRunEnd(const unsigned char* body, std::size_t i, std::size_t n)
     return i;
 }
 
-std::string decodeGb18030(std::string_view text) {
+// `behind`, where given, is told how far the decoder has read.
+std::string decodeGb18030(std::string_view text, ReleaseBehind* behind) {
     const auto* body = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::string out;
@@ -167,6 +170,9 @@ std::string decodeGb18030(std::string_view text) {
         i = asciiEnd;
         while (i < n && body[i] >= 0x80)
             i = decodeNonAscii(body, i, n, out);
+        if (behind != nullptr) {
+            behind->passed(i);
+        }
     }
     return out;
 }
@@ -177,7 +183,12 @@ std::string BytesToBstr(std::string_view body, std::string_view Cset) {
     if (!isGb18030Label(Cset)) {
         throw std::invalid_argument("unsupported character set: " + std::string(Cset));
     }
-    return decodeGb18030(body);
+    return decodeGb18030(body, nullptr);
+}
+
+std::string gb18030Text(std::string body) {
+    ReleaseBehind behind(body);
+    return decodeGb18030(body, &behind);
 }
 
 }  // namespace quarnel

@@ -11,4 +11,8 @@ namespace quarnel {
 // U+FFFD instead of failing. Throws std::invalid_argument for any other label.
 std::string BytesToBstr(std::string_view body, std::string_view Cset);
 
+// A body of any GB label decoded the same way, taken over: its memory goes back to the
+// system as the decoder passes it, so a large page and its text are never both held in full.
+std::string gb18030Text(std::string body);
+
 }  // namespace quarnel

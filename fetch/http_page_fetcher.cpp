@@ -3,6 +3,7 @@
 #include "fetch/page_decoding.h"
 
 #include <optional>
+#include <utility>
 
 namespace quarnel {
 
@@ -40,7 +41,7 @@ FetchedPage HttpPageFetcher::getHTTPPage(const PageRequest& request) {
     page.bytes = (*reply)->body.size();
     page.servedBy = (*reply)->servedBy;
     try {
-        DecodedPage decoded = decodePage(**reply, request.charset, request.fallback);
+        DecodedPage decoded = decodePage(std::move(**reply), request.charset, request.fallback);
         page.text = std::move(decoded.text);
         page.charset = std::move(decoded.charset);
         page.why = std::move(decoded.why);

@@ -29,24 +29,26 @@ std::string unknownLabelNote(std::string_view why, std::string_view label) {
     return std::string(why) + " \"" + shown(label) + "\": unknown, ignored; ";
 }
 
-DecodedPage asUtf8(std::string_view body, std::string why) {
-    return {.text = withReplacementCharacters(body), .charset = "utf-8", .why = std::move(why)};
+// The body is taken over: a page of the body limit is never held twice.
+DecodedPage asUtf8(std::string body, std::string why) {
+    return {.text = withReplacementCharacters(std::move(body)), .charset = "utf-8", .why = std::move(why)};
 }
 
-DecodedPage asGb18030(std::string_view body, std::string why) {
-    return {.text = BytesToBstr(body, "gb18030"), .charset = "gb18030", .why = std::move(why)};
+DecodedPage asGb18030(std::string body, std::string why) {
+    return {.text = gb18030Text(std::move(body)), .charset = "gb18030", .why = std::move(why)};
 }
 
 // The page decoded with the table `label` names; nothing when the label is to be
-// ignored (Latin-1 and ASCII) or unknown, which `notes` then tells.
-std::optional<DecodedPage> decodedAs(std::string_view body, std::string_view label, const std::string& why,
+// ignored (Latin-1 and ASCII) or unknown, which `notes` then tells. The body is taken
+// only when it is decoded.
+std::optional<DecodedPage> decodedAs(std::string& body, std::string_view label, const std::string& why,
                                      std::string& notes) {
     const std::optional<NamedCharset> named = charsetNamed(label);
     if (named == NamedCharset::Utf8) {
-        return asUtf8(body, notes + why);
+        return asUtf8(std::move(body), notes + why);
     }
     if (named == NamedCharset::Gb18030) {
-        return asGb18030(body, notes + why);
+        return asGb18030(std::move(body), notes + why);
     }
     if (!named) {
         notes += unknownLabelNote(why, label);
@@ -56,7 +58,7 @@ std::optional<DecodedPage> decodedAs(std::string_view body, std::string_view lab
 
 }  // namespace
 
-DecodedPage decodePage(const HttpReply& reply, const std::string& fixed, const std::string& fallback) {
+DecodedPage decodePage(HttpReply reply, const std::string& fixed, const std::string& fallback) {
     std::string notes;
     // Each source is looked at only when the ones before it named nothing usable.
     const std::function<std::string()> sources[] = {
@@ -83,9 +85,9 @@ DecodedPage decodePage(const HttpReply& reply, const std::string& fixed, const s
         }
     }
     if (isValidUtf8(reply.body)) {
-        return {.text = reply.body, .charset = "utf-8", .why = notes + "undeclared, valid UTF-8"};
+        return {.text = std::move(reply.body), .charset = "utf-8", .why = notes + "undeclared, valid UTF-8"};
     }
-    return asGb18030(reply.body, notes + "undeclared, not UTF-8: GB18030");
+    return asGb18030(std::move(reply.body), notes + "undeclared, not UTF-8: GB18030");
 }
 
 }  // namespace quarnel

@@ -18,6 +18,7 @@ struct DecodedPage {
 // then `fallback`; with no fallback, UTF-8 when the bytes are UTF-8, else GB18030.
 // Every label of the GB family decodes as GB18030. Text never holds bytes decoded with
 // the wrong table: a page declared UTF-8 that is not is decoded with U+FFFD where it breaks.
-DecodedPage decodePage(const HttpReply& reply, const std::string& fixed, const std::string& fallback);
+// The reply is taken over, its body let go as it is decoded.
+DecodedPage decodePage(HttpReply reply, const std::string& fixed, const std::string& fallback);
 
 }  // namespace quarnel

@@ -92,5 +92,30 @@ TEST(PageDecodingTest, BrokenUtf8DeclaredUtf8IsRepairedNotReadAsGb) {
     EXPECT_TRUE(isValidUtf8(page.text));
 }
 
+TEST(PageDecodingTest, PagesOfMebibytesDecodeWholeWhileTheirBodiesAreLetGo) {
+    // Pieces of several memory pages each, so that text not yet copied out spans pages.
+    const std::string run(100'000, 'a');
+    struct Case {
+        const char* contentType;
+        std::string piece;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"text/html; charset=gb2312", "\x81\n" + run + kGbBody, "\uFFFD\n" + run + kUtf8Body},
+        {"text/html; charset=utf-8", "\xD6" + run + kUtf8Body, "\uFFFD" + run + kUtf8Body},
+        {"text/html", run + kUtf8Body, run + kUtf8Body},
+    };
+    for (const Case& c : cases) {
+        std::string body;
+        std::string text;
+        for (int i = 0; i < 40; ++i) {
+            body += c.piece;
+            text += c.text;
+        }
+        const DecodedPage page = decodePage({.status = 200, .contentType = c.contentType, .body = body}, "", "");
+        EXPECT_TRUE(page.text == text) << c.contentType << ": " << page.text.size() << " bytes, not " << text.size();
+    }
+}
+
 }  // namespace
 }  // namespace quarnel
