@@ -73,11 +73,15 @@ struct ProfileCuts::Page {
     std::string requestedUrl;
     bool blocked = false;
     const std::string* within = nullptr;  // a block of another page, cut without a copy
+    bool keepText = true;                 // false: no cut reads the text, only the parsed page
     std::unique_ptr<rules::HtmlPage> html;
 
     const std::string& text() const { return within != nullptr ? *within : fetched.text; }
     const rules::HtmlPage& parsed() {
-        if (!html) {
+        if (!html && within == nullptr && !keepText) {
+            html = rules::HtmlPage::consuming(std::move(fetched.text));
+            fetched.text.clear();
+        } else if (!html) {
             html = std::make_unique<rules::HtmlPage>(text());
         }
         return *html;
@@ -110,6 +114,12 @@ ProfileCuts::ProfileCuts(const QueryContext& context, const ControlModel& contro
                                                  &profile.remark, &profile.hijack}) {
         if (*cut) {
             ++readsLeft_[(*cut)->page];
+            const auto readsText = [](const rules::Alternative& way) {
+                return way.rule && !std::holds_alternative<rules::XPathRule>(*way.rule);
+            };
+            if (std::ranges::any_of((*cut)->alternatives, readsText)) {
+                textReaders_.insert((*cut)->page);
+            }
         }
     }
 }
@@ -161,6 +171,11 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
             break;
         }
     }
+    // The blocked rules have read the text; past them it is kept only for a cut that reads it.
+    page.keepText = textReaders_.contains(name);
+    if (!page.keepText && page.html) {
+        page.fetched.text = std::string();
+    }
     if (context_.trace != nullptr) {
         context_.trace->requests.push_back(std::move(trace));
     }
@@ -180,6 +195,8 @@ ProfileCuts::Page* ProfileCuts::page(const std::string& name, bool again) {
             kept->unavailable = "not asked: the batch stopped after a blocked answer";
             return kept.get();
         }
+        // The last copy goes before the next comes: a page is never held twice.
+        kept.reset();
         kept = std::make_unique<Page>(fetch(name, source->second));
         // Once only: a second blocked answer to the same request stands.
         if (kept->blocked && onBlocked != nullptr && onBlocked->askAgain(name, kept->requestedUrl)) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,9 @@ private:
     // How many cuts of the profile have yet to read each page: a page nobody will read
     // again is let go at once, as a run of several large pages would otherwise keep all.
     std::map<std::string, int> readsLeft_;
+    // The pages a cut reads as text (markers, JSON); the others are only ever parsed, and
+    // their text is let go as the parser reads it.
+    std::set<std::string> textReaders_;
 };
 
 }  // namespace quarnel

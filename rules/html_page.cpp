@@ -1,5 +1,7 @@
 #include "rules/html_page.h"
 
+#include "base/memory_release.h"
+
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
 #include <libxml/globals.h>
@@ -7,8 +9,9 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
-#include <climits>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace quarnel::rules {
@@ -113,6 +116,66 @@ std::string markupOf(xmlDoc* document, xmlNode* element) {
     return markup;
 }
 
+// The page goes to libxml2 in pieces, as from a file: handed over whole it would be
+// copied whole, and copied again on its way through the UTF-8 "decoder".
+struct TextReader {
+    std::string_view text;
+    std::size_t at;
+    ReleaseBehind* behind;
+};
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+int readText(void* context, char* buffer, int length) {
+    auto& reader = *static_cast<TextReader*>(context);
+    const std::size_t piece = std::min(reader.text.size() - reader.at, static_cast<std::size_t>(std::max(length, 0)));
+    std::memcpy(buffer, reader.text.data() + reader.at, piece);
+    reader.at += piece;
+    if (reader.behind != nullptr) {
+        reader.behind->passed(reader.at);
+    }
+    return static_cast<int>(piece);
+}
+
+// The string value of an XPath argument, without a copy where it is one node's own text:
+// libxml2's contains() copies its arguments, a text node of megabytes for each test of
+// `text()[contains(., ...)]`. `copy` owns the value where one had to be made.
+const xmlChar* stringValue(xmlXPathObject& argument, std::unique_ptr<xmlChar, XmlFree>& copy) {
+    if (argument.type == XPATH_NODESET && argument.nodesetval != nullptr && argument.nodesetval->nodeNr > 0) {
+        xmlXPathNodeSetSort(argument.nodesetval);  // the first in document order, as libxml2 takes it
+        const xmlNode* first = argument.nodesetval->nodeTab[0];
+        if (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE || first->type == XML_COMMENT_NODE ||
+            first->type == XML_PI_NODE) {
+            return first->content != nullptr ? first->content : reinterpret_cast<const xmlChar*>("");
+        }
+    }
+    copy.reset(xmlXPathCastToString(&argument));
+    return copy.get();
+}
+
+// contains() as libxml2 has it, reading text nodes in place. (libxml2's argument checks
+// expect the parameters to be named so.)
+void containsInPlace(xmlXPathParserContextPtr ctxt, int nargs) {
+    CHECK_ARITY(2);
+    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> needle(valuePop(ctxt), xmlXPathFreeObject);
+    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> hay(valuePop(ctxt), xmlXPathFreeObject);
+    std::unique_ptr<xmlChar, XmlFree> needleCopy;
+    std::unique_ptr<xmlChar, XmlFree> hayCopy;
+    const xmlChar* needleText = stringValue(*needle, needleCopy);
+    const xmlChar* hayText = stringValue(*hay, hayCopy);
+    if (needleText == nullptr || hayText == nullptr) {
+        XP_ERROR(XPATH_MEMORY_ERROR);
+    }
+    valuePush(ctxt, xmlXPathNewBoolean(xmlStrstr(hayText, needleText) != nullptr ? 1 : 0));
+}
+
+// The functions evaluated in place of libxml2's own.
+xmlXPathFunction inPlaceFunction(void*, const xmlChar* name, const xmlChar* namespaceUri) {
+    return namespaceUri == nullptr && xmlStrEqual(name, reinterpret_cast<const xmlChar*>("contains")) != 0
+               ? containsInPlace
+               : nullptr;
+}
+
 XPathMatch matchOfText(std::string text, Finish finish) {
     XPathMatch match;
     match.count = text.empty() ? 0 : 1;
@@ -129,12 +192,26 @@ struct HtmlPage::Document {
     ~Document() { xmlFreeDoc(tree); }
 };
 
-HtmlPage::HtmlPage(std::string_view utf8Html) : document_(std::make_unique<Document>()) {
+HtmlPage::HtmlPage(std::string_view utf8Html) : HtmlPage(utf8Html, nullptr) {}
+
+std::unique_ptr<HtmlPage> HtmlPage::consuming(std::string utf8Html) {
+    ReleaseBehind behind(utf8Html);
+    return std::unique_ptr<HtmlPage>(new HtmlPage(utf8Html, &behind));
+}
+
+HtmlPage::HtmlPage(std::string_view utf8Html, ReleaseBehind* behind) : document_(std::make_unique<Document>()) {
     QuietLibxml quiet;
-    // libxml2 takes an int length; bodies are limited far below that when fetched.
-    const int length = utf8Html.size() > INT_MAX ? INT_MAX : static_cast<int>(utf8Html.size());
-    document_->tree = htmlReadMemory(utf8Html.data(), length, nullptr, "UTF-8", kParseOptions);
     // An empty body parses to nothing; an empty document answers every rule the same way.
+    if (!utf8Html.empty()) {
+        TextReader reader{.text = utf8Html, .at = 0, .behind = behind};
+        // Handed over whole, libxml2 drops a leading byte-order mark before it starts, then
+        // looks for one more; read in pieces it skips the first step. Dropped here, the
+        // trees come out the same.
+        if (utf8Html.starts_with(kByteOrderMark)) {
+            reader.at = kByteOrderMark.size();
+        }
+        document_->tree = htmlReadIO(readText, nullptr, &reader, nullptr, "UTF-8", kParseOptions);
+    }
     if (document_->tree == nullptr) {
         document_->tree = htmlNewDocNoDtD(nullptr, nullptr);
     }
@@ -152,6 +229,7 @@ Expected<XPathMatch> HtmlPage::select(const XPathRule& rule) const {
     if (!context) {
         return Failure{"out of memory while evaluating an XPath expression"};
     }
+    xmlXPathRegisterFuncLookup(context.get(), inPlaceFunction, nullptr);
     // libxml2 tells what is wrong only through its last-error record (the quiet handlers
     // above keep it off stderr).
     xmlResetLastError();

@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+namespace quarnel {
+class ReleaseBehind;
+}
+
 namespace quarnel::rules {
 
 // What an XPath selected: how many nodes, the first one finished as the rule says, and
@@ -23,6 +27,10 @@ struct XPathMatch {
 class HtmlPage {
 public:
     explicit HtmlPage(std::string_view utf8Html);
+    // The same page from text nobody reads after: the memory of what the parser has read
+    // goes back to the system as it reads, so a large page's text and its tree are never
+    // both held in full.
+    static std::unique_ptr<HtmlPage> consuming(std::string utf8Html);
     ~HtmlPage();
     HtmlPage(const HtmlPage&) = delete;
     HtmlPage& operator=(const HtmlPage&) = delete;
@@ -33,6 +41,8 @@ public:
     std::string title() const;
 
 private:
+    HtmlPage(std::string_view utf8Html, ReleaseBehind* behind);
+
     struct Document;
     std::unique_ptr<Document> document_;
 };

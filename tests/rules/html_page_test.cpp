@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quarnel::rules {
 namespace {
@@ -79,6 +81,62 @@ TEST(HtmlPageTest, ParsesSixteenMebibytesAndAnEmptyBody) {
     const HtmlPage empty("");
     EXPECT_EQ(empty.select({.expression = "//p"})->count, 0u);
     EXPECT_EQ(empty.title(), "");
+}
+
+TEST(HtmlPageTest, ContainsTakesEachKindOfArgumentAsXPathDoes) {
+    const HtmlPage page(R"(<html><body><div><b>ab</b>cd</div><p title="题目">文<!--注释--></p></body></html>)");
+    const std::pair<const char*, bool> cases[] = {
+        {"//text()[contains(., 'cd')]", true},
+        {"//div[contains(., 'bc')]", true},  // an element's text runs across its children
+        {"//*[contains(@title, '题')]", true},
+        {"//comment()[contains(., '注')]", true},
+        {"contains(//text(), 'ab')", true},  // a node set stands for its first node
+        {"contains(//text(), 'cd')", false},
+        {"contains(//p/text() | //b/text(), 'ab')", true},  // first in document order
+        {"contains(//b, 'a')", true},
+        {"contains(123, '2')", true},
+        {"contains(true(), 'ru')", true},
+        {"contains(//nothing, '')", true},
+        {"contains('文', //nothing)", true},
+        {"contains(//p, //b)", false},
+    };
+    for (const auto& [expression, holds] : cases) {
+        const auto match = page.select({.expression = expression});
+        ASSERT_TRUE(match.ok()) << expression << ": " << match.reason();
+        EXPECT_EQ(match->count > 0, holds) << expression;
+    }
+    EXPECT_FALSE(page.select({.expression = "contains('a')"}).ok());
+}
+
+TEST(HtmlPageTest, APageParsedFromTextItLetsGoIsTheSamePage) {
+    // Mebibytes, so that the text is let go many times behind the parser.
+    std::string text = "\uFEFF\uFEFF<html><body>";
+    for (int paragraph = 0; paragraph < 3; ++paragraph) {
+        text += "<p>" + std::string(1u << 20, static_cast<char>('a' + paragraph)) + "段落</p><!-- " +
+                std::to_string(paragraph) + " -->";
+    }
+    text += "<p id=last>末</p></body></html>";
+    const HtmlPage kept(text);
+    const std::unique_ptr<HtmlPage> consumed = HtmlPage::consuming(text);
+    for (const char* expression : {"count(//p)", "string(//p[3])", "string(//comment()[3])", "string-length(/)"}) {
+        const auto fromKept = kept.select({.expression = expression});
+        const auto fromConsumed = consumed->select({.expression = expression});
+        ASSERT_TRUE(fromKept.ok() && fromConsumed.ok()) << expression;
+        EXPECT_TRUE(fromConsumed->value == fromKept->value) << expression;
+    }
+    EXPECT_EQ(kept.select({.expression = "count(//p)"})->value, "4");
+}
+
+TEST(HtmlPageTest, LeadingByteOrderMarksAreDroppedAsBefore) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\uFEFF", "0"},
+        {"\uFEFF\uFEFF<p>x</p>", "1"},
+        {"\uFEFF<p>x</p>", "1"},
+        {"a\uFEFF", "1"},
+    };
+    for (const auto& [text, paragraphs] : cases) {
+        EXPECT_EQ(HtmlPage(text).select({.expression = "count(//p)"})->value, paragraphs) << text;
+    }
 }
 
 }  // namespace
