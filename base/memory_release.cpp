@@ -1,5 +1,6 @@
 #include "base/memory_release.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -8,10 +9,18 @@
 namespace quarnel {
 namespace {
 
+// Well below a page of the body limit, well above what anything else allocates at once.
+constexpr int kLargeBlock = 1024 * 1024;
+
 // Often enough that the peak stays near one copy, seldom enough to cost nothing.
 constexpr std::size_t kStep = 1024 * 1024;
 
 }  // namespace
+
+void returnLargeBlocksToTheSystem() {
+    // A fixed threshold also ends glibc's raising it; a refusal leaves its defaults.
+    ::mallopt(M_MMAP_THRESHOLD, kLargeBlock);
+}
 
 void ReleaseBehind::passed(std::size_t offset) {
     offset = std::min(offset, bytes_.size());

@@ -6,6 +6,12 @@
 
 namespace quarnel {
 
+// Large blocks (a page, its text, a parsed page's longest text) come straight from the
+// system and go straight back when freed. glibc otherwise raises its threshold for that
+// after the first large block is freed, and the next pages then grow inside the heap,
+// where a block that moves leaves its old place in use. Called once, first thing in main.
+void returnLargeBlocksToTheSystem();
+
 // For a reader that goes once through a large buffer it owns, front to back, and frees
 // it after: the memory already read goes back to the system on the way, so that a page
 // and what is made of it (its text, its parsed tree) are never both held in full.

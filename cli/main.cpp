@@ -1,4 +1,5 @@
 #include "history/history_path.h"
+#include "base/memory_release.h"
 #include "base/run_record.h"
 #include "cli/command_line.h"
 #include "rules/profile_reader.h"
@@ -44,6 +45,7 @@ public:
 
 int main(int argc, char** argv) {
     using namespace quarnel;
+    returnLargeBlocksToTheSystem();
     const SystemClock clock;
     SleepingWaits waits;
     RandomPauseDraw pauses;

@@ -1,3 +1,4 @@
+#include "base/memory_release.h"
 #include "base/user_folders.h"
 #include "base/version.h"
 #include "controls/last_domain_file.h"
@@ -41,6 +42,7 @@ quarnel::HistoryAccess openHistory(std::unique_ptr<quarnel::history::SqliteHisto
 }  // namespace
 
 int main(int argc, char** argv) {
+    quarnel::returnLargeBlocksToTheSystem();
     // Answered before Qt starts, so it needs no display and starts no web engine.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "quarnel " << quarnel::kVersion << '\n';
