@@ -67,8 +67,8 @@ Expected<HttpReply> BrowserProcessTransport::fetch(const HttpRequest& request) {
             return Failure{started.reason()};
         }
     }
-    if (Expected<Done> sent = browser_protocol::writeAll(toChild_, browser_protocol::framed(
-                                                                       browser_protocol::requestMessage(request)));
+    if (Expected<Done> sent =
+            browser_protocol::writeAll(toChild_, browser_protocol::framed(browser_protocol::requestMessage(request)));
         !sent) {
         const std::string reason = endedReason();
         stop({});

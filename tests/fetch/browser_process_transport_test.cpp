@@ -31,8 +31,9 @@ bool gone(pid_t pid) {
 TEST(BrowserProcessTransport, RequestsAndRepliesCrossThePipesIntact) {
     BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {});
 
-    const Expected<HttpReply> echoed = transport.fetch(
-        {.url = "https://helper.quarnel.example/echo", .headers = {"Accept-Language: zh-CN", "X-Empty:"}, .keepCookies = true});
+    const Expected<HttpReply> echoed = transport.fetch({.url = "https://helper.quarnel.example/echo",
+                                                        .headers = {"Accept-Language: zh-CN", "X-Empty:"},
+                                                        .keepCookies = true});
     ASSERT_TRUE(echoed.ok()) << echoed.reason();
     EXPECT_EQ(echoed->status, 203);
     EXPECT_EQ(echoed->contentType, "text/plain");
@@ -107,7 +108,10 @@ TEST(BrowserProcessTransport, AHelperThatCannotStartFailsTheRequestWithTheReason
         HelperTimeouts timeouts;
         std::string reason;
     } cases[] = {
-        {"/nonexistent/quarnel-browser", {}, {}, "cannot start /nonexistent/quarnel-browser: No such file or directory"},
+        {"/nonexistent/quarnel-browser",
+         {},
+         {},
+         "cannot start /nonexistent/quarnel-browser: No such file or directory"},
         {QUARNEL_FAKE_BROWSER_HELPER, {"--die-at-once"}, {}, "quarnel-browser ended with exit status 4"},
         {QUARNEL_FAKE_BROWSER_HELPER, {"--never-ready"}, kNeverReady, "quarnel-browser gave no answer within 1 s"},
     };
