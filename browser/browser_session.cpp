@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWebEngineHttpRequest>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace quarnel {
@@ -31,6 +32,8 @@ BrowserSession::BrowserSession(const std::filesystem::path& cookieFile, PageLoad
     if (!cookieFile.empty()) {
         keeper_ = std::make_unique<CookieKeeper>(cookieProfile_->cookieStore(), cookieFile);
     }
+    cookiePage_ = unattendedPage(cookieProfile_.get());
+    plainPage_ = unattendedPage(plainProfile_.get());
 }
 
 BrowserSession::~BrowserSession() {
@@ -47,6 +50,7 @@ void BrowserSession::load(const HttpRequest& request, PageLoad::Done done) {
     }
     current_.reset();
     QWebEngineProfile* profile = request.keepCookies ? cookieProfile_.get() : plainProfile_.get();
+    QWebEnginePage& page = request.keepCookies ? *cookiePage_ : *plainPage_;
     // These two go with every request the page makes, not only the first: the profile sends them.
     QString userAgent = userAgent_;
     QString acceptLanguage = acceptLanguage_;
@@ -66,7 +70,7 @@ void BrowserSession::load(const HttpRequest& request, PageLoad::Done done) {
     }
     profile->setHttpUserAgent(userAgent);
     profile->setHttpAcceptLanguage(acceptLanguage);
-    current_ = std::make_unique<PageLoad>(profile, first, limits_, [this, done = std::move(done)](auto reply) {
+    current_ = std::make_unique<PageLoad>(page, first, limits_, [this, done = std::move(done)](auto reply) {
         if (keeper_) {
             keeper_->save();
         }

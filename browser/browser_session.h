@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace quarnel {
@@ -41,9 +42,11 @@ private:
     std::unique_ptr<QWebEngineProfile> cookieProfile_;
     std::unique_ptr<QWebEngineProfile> plainProfile_;
     std::unique_ptr<CookieKeeper> keeper_;
+    std::unique_ptr<QWebEnginePage> cookiePage_;  // the pages go before their profiles do
+    std::unique_ptr<QWebEnginePage> plainPage_;
     QString userAgent_;
     QString acceptLanguage_;
-    std::unique_ptr<PageLoad> current_;  // the last load; its page goes before the profiles do
+    std::unique_ptr<PageLoad> current_;  // the last load
 };
 
 }  // namespace quarnel

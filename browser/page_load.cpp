@@ -1,6 +1,7 @@
 #include "browser/page_load.h"
 
 #include <QPointer>
+#include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -51,8 +52,12 @@ std::string tooLarge(std::size_t maxBytes) {
 
 }  // namespace
 
-PageLoad::PageLoad(QWebEngineProfile* profile, const QWebEngineHttpRequest& request, PageLoadLimits limits, Done done)
-    : limits_(limits), done_(std::move(done)), page_(new UnattendedPage(profile, this)) {
+std::unique_ptr<QWebEnginePage> unattendedPage(QWebEngineProfile* profile) {
+    return std::make_unique<UnattendedPage>(profile);
+}
+
+PageLoad::PageLoad(QWebEnginePage& page, const QWebEngineHttpRequest& request, PageLoadLimits limits, Done done)
+    : limits_(limits), done_(std::move(done)), page_(&page) {
     settle_.setSingleShot(true);
     connect(&settle_, &QTimer::timeout, this, &PageLoad::readWhenSettled);
     deadline_.setSingleShot(true);
@@ -69,6 +74,7 @@ PageLoad::PageLoad(QWebEngineProfile* profile, const QWebEngineHttpRequest& requ
         QTimer::singleShot(0, this, [this] { finish(Failure{"not an http or https address"}); });
         return;
     }
+    page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
     page_->load(request);
     // A page no one shows counts as a background tab, whose timers Chromium holds back to
     // once a second: a script's redirect would come late, after the page was read. (Before
@@ -153,6 +159,11 @@ void PageLoad::finish(Expected<HttpReply> reply) {
     settle_.stop();
     deadline_.stop();
     page_->triggerAction(QWebEnginePage::Stop);
+    // Until the next load, the document's scripts stay still: nothing navigates or sets
+    // cookies behind the program's back. (Only a hidden page can be frozen.)
+    page_->setVisible(false);
+    page_->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    page_->history()->clear();  // nothing of a batch's pages is kept for going back
     done_(std::move(reply));
 }
 

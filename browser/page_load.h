@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 class QWebEngineHttpRequest;
 class QWebEngineLoadingInfo;
@@ -31,15 +32,20 @@ struct PageLoadLimits {
 // script redirects and reloads are followed, http and https only. A page that has not settled within the total time, a
 // failed load, a crashed renderer and HTML past the limit fail the request with that reason. `done` is called exactly
 // once; the load may be deleted after that.
+// A page nobody looks at, for loads: no dialogs, no file choosers, nothing on the
+// console, and nowhere to go but http and https. Kept from one load to the next, so a
+// site's pages reuse their process.
+std::unique_ptr<QWebEnginePage> unattendedPage(QWebEngineProfile* profile);
+
 class PageLoad final : public QObject {
     Q_OBJECT
 
 public:
     using Done = std::function<void(Expected<HttpReply>)>;
 
-    // Loads `request` in a page of `profile`, which carries the User-Agent and
-    // Accept-Language for it and every request after.
-    PageLoad(QWebEngineProfile* profile, const QWebEngineHttpRequest& request, PageLoadLimits limits, Done done);
+    // Loads `request` in `page` (one unattendedPage() made), whose profile carries the
+    // User-Agent and Accept-Language for it and every request after.
+    PageLoad(QWebEnginePage& page, const QWebEngineHttpRequest& request, PageLoadLimits limits, Done done);
     ~PageLoad() override;
 
     // Until `done` has been called.
