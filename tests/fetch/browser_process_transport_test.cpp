@@ -88,6 +88,7 @@ TEST(BrowserProcessTransport, AHelperThatFailsAnAnswerIsEndedAndTheNextRequestSt
     }
 }
 
+// Its answer may yet come: asked again, it would be taken for the next request's.
 TEST(BrowserProcessTransport, AHelperThatDoesNotAnswerInTimeIsReplaced) {
     // Time enough for the fresh helper's answer, which comes at once.
     BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {}, {.answer = 2s});

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -34,9 +35,18 @@ std::string echo(const HttpRequest& request) {
     return text;
 }
 
+// Whether a request for "/silent" is still unanswered: its reply comes, too late, before
+// the next request's, as a helper that only hung for a while would send it.
+bool owesSilentReply = false;
+
 void answer(const HttpRequest& request) {
     const std::string path = request.url.substr(request.url.find('/', request.url.find("//") + 2));
-    if (path == "/echo") {
+    if (std::exchange(owesSilentReply, false)) {
+        send(protocol::replyMessage(HttpReply{.status = 200, .contentType = "", .body = "the late reply to /silent"}));
+    }
+    if (path == "/silent") {
+        owesSilentReply = true;
+    } else if (path == "/echo") {
         send(protocol::replyMessage(HttpReply{.status = 203, .contentType = "text/plain", .body = echo(request)}));
     } else if (path == "/bytes") {
         std::string body(1 << 20, '\0');
@@ -59,7 +69,7 @@ void answer(const HttpRequest& request) {
             std::exit(1);
         }
     }
-    // "/silent" and any other path: no answer at all.
+    // Any other path: no answer at all.
 }
 
 }  // namespace
