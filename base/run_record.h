@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quarnel {
 
@@ -13,6 +14,15 @@ inline constexpr std::string_view kClassicProfile = "classic";
 
 // Where a run was started from.
 enum class RunOrigin { Window, Cli };
+
+// One request of a run: the profile's name for the page, and which way it came
+// ("curl", "browser", or libcurl standing in for a browser engine that is not there).
+struct ServedRequest {
+    std::string page;
+    std::string servedBy;
+
+    bool operator==(const ServedRequest&) const = default;
+};
 
 // One query run of one domain.
 struct RunRecord {
@@ -29,6 +39,7 @@ struct RunRecord {
     // Why the domain was not queried at all, for a watch pass that stopped before it
     // ("blocked": an answer was blocked even after the rest); empty for a run that was made.
     std::string notQueried{};
+    std::vector<ServedRequest> requests{};  // in the order they were made
 
     bool operator==(const RunRecord&) const = default;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/browser_program.h"
 #include "history/history_store.h"
 #include "query/waits.h"
 #include "rules/profile_reader.h"
@@ -29,6 +30,7 @@ struct Invocation {
     std::string profile = "classic";      // --profile: a name or a path
     std::string key{};                    // for a service that wants one (QUARNEL_OPR_KEY)
     std::filesystem::path cookieFile{};   // for profiles that keep cookies
+    BrowserProgram browser{};             // for pages a profile loads in a browser
     // Set by the command that the command line names; returns the exit status.
     std::function<int()> command{};
 };

@@ -41,6 +41,12 @@ public:
     void wait(const quarnel::Wait& wait) override { std::this_thread::sleep_for(wait.length); }
 };
 
+// The folder this program was started from; quarnel-browser is found from it.
+std::filesystem::path ownFolder() {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +69,7 @@ int main(int argc, char** argv) {
         .profile = "classic",
         .key = serviceKey(std::getenv("QUARNEL_OPR_KEY"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
         .cookieFile = cookieFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")),
+        .browser = cli::findBrowserProgram(std::getenv("QUARNEL_BROWSER"), ownFolder()),
         .command = {},
     };
     return cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), invocation);

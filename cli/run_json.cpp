@@ -70,6 +70,11 @@ std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTra
         }
         line["reasons"] = reasons;
         line["not_queried"] = run.notQueried.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(run.notQueried);
+        nlohmann::ordered_json requests = nlohmann::ordered_json::array();
+        for (const ServedRequest& request : run.requests) {
+            requests.push_back({{"page", request.page}, {"served_by", request.servedBy}});
+        }
+        line["requests"] = requests;
     }
     if (explain != nullptr) {
         line["explain"] = traceJson(*explain);

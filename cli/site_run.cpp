@@ -4,6 +4,7 @@
 #include "controls/memory_control_model.h"
 #include "query/query_run.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace quarnel::cli {
@@ -13,10 +14,34 @@ void StderrMessageBox::show(std::string_view message, std::string_view url) {
     err_ << message << ": " << url << std::endl;
 }
 
+namespace {
+
+std::unique_ptr<BrowserProcessTransport> browserFor(const Invocation& invocation, const rules::Profile& profile) {
+    const bool wanted = std::any_of(profile.pages.begin(), profile.pages.end(), [](const auto& page) {
+        return page.second.transport == rules::PageTransport::Browser;
+    });
+    if (!wanted) {
+        return nullptr;
+    }
+    if (invocation.browser.path.empty()) {
+        invocation.err << "quarnel-cli: " << invocation.browser.absent
+                       << ", so the pages meant for it go through libcurl, which Baidu blocks sooner" << std::endl;
+        return nullptr;
+    }
+    std::vector<std::string> arguments;
+    if (!invocation.cookieFile.empty()) {
+        arguments = {"--cookie-file", invocation.cookieFile.string()};
+    }
+    return std::make_unique<BrowserProcessTransport>(invocation.browser.path, std::move(arguments));
+}
+
+}  // namespace
+
 SiteRunner::SiteRunner(Invocation& invocation, const rules::Profile& profile)
     : invocation_(invocation),
       profile_(profile),
-      transport_(invocation.cookieFile, nullptr),
+      browser_(browserFor(invocation, profile)),
+      transport_(invocation.cookieFile, browser_.get()),
       messages_(invocation.err),
       fetcher_(transport_, messages_),
       waitLine_(invocation.waits, invocation.err, invocation.errIsTerminal),

@@ -2,6 +2,7 @@
 
 #include "cli/invocation.h"
 #include "cli/wait_line.h"
+#include "fetch/browser_process_transport.h"
 #include "fetch/curl_routing_transport.h"
 #include "fetch/http_page_fetcher.h"
 #include "fetch/message_box.h"
@@ -10,6 +11,7 @@
 #include "rules/profile.h"
 #include "watch/watch_pass.h"
 
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,6 +39,9 @@ private:
 // A bare query and a watch pass both run their domains through it, with the rules of
 // one profile and its pace: the hosts asked are remembered across the batch, and once
 // an answer is still blocked after the rest, the domains after it are not queried.
+// Pages the profile loads in a browser go to one quarnel-browser, started at the first
+// of them and ended with the runner; without one they go through libcurl, which is told
+// once on the invocation's standard error.
 class SiteRunner final : public watch::SiteQuery {
 public:
     // Failed fetches and blocked answers are told on the invocation's standard error;
@@ -53,6 +58,7 @@ private:
     Invocation& invocation_;
     const rules::Profile& profile_;
     RunTrace trace_;
+    std::unique_ptr<BrowserProcessTransport> browser_;
     CurlRoutingTransport transport_;
     StderrMessageBox messages_;
     HttpPageFetcher fetcher_;

@@ -40,11 +40,14 @@ FetchedPage HttpPageFetcher::getHTTPPage(const PageRequest& request) {
     page.status = (*reply)->status;
     page.bytes = (*reply)->body.size();
     page.servedBy = (*reply)->servedBy;
+    // The browser engine hands back its document as UTF-8, whatever the page was sent as.
+    const bool fromBrowser = page.servedBy == kServedByBrowser;
     try {
-        DecodedPage decoded = decodePage(std::move(**reply), request.charset, request.fallback);
+        DecodedPage decoded = decodePage(std::move(**reply), fromBrowser ? "utf-8" : request.charset,
+                                         fromBrowser ? "" : request.fallback);
         page.text = std::move(decoded.text);
         page.charset = std::move(decoded.charset);
-        page.why = std::move(decoded.why);
+        page.why = fromBrowser ? "the browser engine's text" : std::move(decoded.why);
     } catch (const std::exception& error) {
         page.why = error.what();
     }

@@ -17,7 +17,8 @@ namespace {
 // Version 2 adds what a run's rules were: the profile, how many answers were a
 // verification page or a stub, and why each empty result is empty (a JSON object by key).
 // Version 3 adds why a watched domain was not queried at all (NULL for a run that was made).
-constexpr std::array<const char*, 3> kMigrations = {
+// Version 4 adds which way each request came (a JSON array of {"page", "served_by"}).
+constexpr std::array<const char*, 4> kMigrations = {
     R"(CREATE TABLE runs(
          domain TEXT NOT NULL,
          started INTEGER NOT NULL,
@@ -34,6 +35,7 @@ constexpr std::array<const char*, 3> kMigrations = {
        ALTER TABLE runs ADD COLUMN blocked INTEGER NOT NULL DEFAULT 0;
        ALTER TABLE runs ADD COLUMN reasons TEXT)",
     R"(ALTER TABLE runs ADD COLUMN not_queried TEXT)",
+    R"(ALTER TABLE runs ADD COLUMN served_by TEXT)",
 };
 
 int userVersion(SQLite::Database& db) {

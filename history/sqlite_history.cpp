@@ -23,9 +23,9 @@ constexpr std::chrono::milliseconds kBusyRetryPause{10};
 constexpr const char* kInsert =
     "INSERT INTO runs(domain, started, seq, duration_ms, origin, fetch_failures,"
     " day, week, month, \"all\", snapshot, homepage, pagerank, hijack,"
-    " day_count, week_count, month_count, all_count, pagerank_value, profile, blocked, reasons, not_queried)"
+    " day_count, week_count, month_count, all_count, pagerank_value, profile, blocked, reasons, not_queried, served_by)"
     " VALUES(?1, ?2, (SELECT count(*) FROM runs WHERE domain = ?1 AND started = ?2), ?3, ?4, ?5,"
-    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22)";
+    " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23)";
 
 // One index seek per domain instead of a walk over every run.
 constexpr const char* kDomains =
@@ -35,15 +35,17 @@ constexpr const char* kDomains =
     " SELECT domain FROM next WHERE domain IS NOT NULL";
 
 // A database of an earlier schema is read without being changed: the columns it lacks
-// read as what its runs were (the classic rules, nothing blocked, every domain queried).
+// read as what its runs were (the classic rules, nothing blocked, every domain queried, no transport known).
 constexpr int kFirstVersionWithRules = 2;
 constexpr int kFirstVersionWithNotQueried = 3;
+constexpr int kFirstVersionWithTransports = 4;
 
 std::string selectFor(int version) {
     return std::string("SELECT started, duration_ms, domain, origin, fetch_failures,"
                        " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, ") +
            (version >= kFirstVersionWithRules ? "profile, blocked, reasons, " : "'classic', 0, NULL, ") +
-           (version >= kFirstVersionWithNotQueried ? "not_queried" : "NULL") +
+           (version >= kFirstVersionWithNotQueried ? "not_queried, " : "NULL, ") +
+           (version >= kFirstVersionWithTransports ? "served_by" : "NULL") +
            " FROM runs WHERE started >= ? AND started <= ?";
 }
 
@@ -59,6 +61,32 @@ std::optional<std::string> reasonsJson(const RunRecord& run) {
         return std::nullopt;
     }
     return reasons.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::optional<std::string> requestsJson(const RunRecord& run) {
+    if (run.requests.empty()) {
+        return std::nullopt;
+    }
+    nlohmann::json requests = nlohmann::json::array();
+    for (const ServedRequest& request : run.requests) {
+        requests.push_back({{"page", request.page}, {"served_by", request.servedBy}});
+    }
+    return requests.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void readRequests(const std::optional<std::string>& stored, RunRecord& run) {
+    const nlohmann::json requests = nlohmann::json::parse(stored.value_or("[]"), nullptr, false);
+    if (!requests.is_array()) {
+        return;  // a damaged cell costs the requests, never the run
+    }
+    for (const nlohmann::json& request : requests) {
+        const auto page = request.find("page");
+        const auto servedBy = request.find("served_by");
+        if (request.is_object() && page != request.end() && page->is_string() && servedBy != request.end() &&
+            servedBy->is_string()) {
+            run.requests.push_back({page->get<std::string>(), servedBy->get<std::string>()});
+        }
+    }
 }
 
 void readReasons(const std::optional<std::string>& stored, RunRecord& run) {
@@ -150,6 +178,7 @@ RunRecord runOfRow(SQLite::Statement& query) {
     run.blockedPages = query.getColumn(14).getInt();
     readReasons(textColumn(query, 15), run);
     run.notQueried = textColumn(query, 16).value_or(std::string());
+    readRequests(textColumn(query, 17), run);
     return run;
 }
 
@@ -268,6 +297,7 @@ void SqliteHistory::insert(const RunRecord& run) {
     insert.bind(20, run.blockedPages);
     bindText(insert, 21, reasonsJson(run));
     bindText(insert, 22, run.notQueried.empty() ? std::nullopt : std::optional(run.notQueried));
+    bindText(insert, 23, requestsJson(run));
     insert.exec();
 }
 

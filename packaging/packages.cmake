@@ -58,6 +58,7 @@ searches in the web browser.
 
 Every query is kept in a local history, charted over time and exported as CSV
 from the window's context menu. The command line program is in the package
-quarnel-cli, which this package depends on.]])
+quarnel-cli, which this package depends on; this package also holds the browser
+engine that quarnel-cli starts for the search pages it loads as a browser does.]])
 
 include(CPack)

@@ -141,6 +141,7 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
     request.charset = source.encoding.fixed;
     request.fallback = source.encoding.fallback;
     request.keepCookies = source.cookies;
+    request.transport = source.transport == rules::PageTransport::Browser ? TransportKind::Browser : TransportKind::Curl;
     page.requestedUrl = request.url;
     page.fetched = context_.fetcher.getHTTPPage(request);
 

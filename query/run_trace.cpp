@@ -49,6 +49,9 @@ std::string RunTrace::reasonFor(Result result) const {
 void addTraceTo(RunRecord& run, const RunTrace& trace) {
     run.profile = trace.profile;
     run.blockedPages = trace.blockedCount();
+    for (const RequestTrace& request : trace.requests) {
+        run.requests.push_back({request.page, request.servedBy});
+    }
     for (const ResultInfo& info : kResults) {
         if (!run.results[info.result]) {
             run.reasons[static_cast<std::size_t>(info.result)] = trace.reasonFor(info.result);

@@ -50,8 +50,8 @@ struct RunTrace {
     std::string reasonFor(Result result) const;
 };
 
-// What a run's record keeps of its trace: the profile, the blocked answers, and why
-// each result it has no value for is empty.
+// What a run's record keeps of its trace: the profile, the blocked answers, which way
+// each request came, and why each result it has no value for is empty.
 void addTraceTo(RunRecord& run, const RunTrace& trace);
 
 // The trace as the command line prints it after a domain's results.

@@ -19,6 +19,10 @@ struct Encoding {
     std::string fallback;
 };
 
+// Which client loads a page: libcurl, or a browser engine that runs the page's scripts
+// and hands back the document they left.
+enum class PageTransport { Curl, Browser };
+
 // One address the run may ask for. Placeholders in `url`: {domain} (percent-encoded as
 // the site search always was), {now} and {now-SECONDS} (Unix seconds, from the run's clock).
 struct PageSource {
@@ -27,6 +31,7 @@ struct PageSource {
     Encoding encoding;
     // Kept between the requests of a run and across runs (the user's cookie file).
     bool cookies = false;
+    PageTransport transport = PageTransport::Curl;
 };
 
 // The first marker, then the second: the text between them as the marker rule cuts it.

@@ -106,6 +106,12 @@ private:
             page.encoding.fallback = *fallback;
         }
         page.cookies = fields.flag("cookies");
+        if (const auto transport = fields.string("transport"); transport && *transport != "curl") {
+            if (*transport != "browser") {
+                fields.failAt("transport", "must be curl or browser");
+            }
+            page.transport = PageTransport::Browser;
+        }
         fields.rejectUnknownKeys();
         return page;
     }

@@ -10,6 +10,10 @@ namespace quarnel {
 BackgroundTransport::BackgroundTransport(HttpTransport& inner) : inner_(inner) {}
 
 Expected<HttpReply> BackgroundTransport::fetch(const HttpRequest& request) {
+    if (request.transport == TransportKind::Browser) {
+        // Qt WebEngine runs on this thread only; it waits in a local event loop of its own.
+        return inner_.fetch(request);
+    }
     Expected<HttpReply> reply = Failure{"not sent"};
     std::exception_ptr thrown;
     QEventLoop waiting;

@@ -5,7 +5,9 @@
 namespace quarnel {
 
 // Moves a request off the window's thread. The caller still waits for the answer,
-// in a local event loop that keeps painting and timers going meanwhile.
+// in a local event loop that keeps painting and timers going meanwhile. A page for the
+// browser engine stays on the window's thread, the only one Qt WebEngine runs on; the
+// engine keeps the window painting while it loads.
 class BackgroundTransport final : public HttpTransport {
 public:
     explicit BackgroundTransport(HttpTransport& inner);

@@ -6,6 +6,7 @@
 #include "history/sqlite_history.h"
 #include "panels/desktop_url_opener.h"
 #include "window/form1.h"
+#include "window/late_browser_transport.h"
 #include "window/late_curl_transport.h"
 
 #include <QApplication>
@@ -62,9 +63,10 @@ int main(int argc, char** argv) {
     // class is the program's name, "quarnel", which the entry's StartupWMClass names.)
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quarnel.Quarnel"));
 
-    quarnel::LateCurlTransport transport(
-        quarnel::LateCurlTransport::path(),
-        quarnel::cookieFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")).string());
+    const std::string cookieFile = quarnel::cookieFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")).string();
+    // Pages a profile loads in a browser go to the window's own engine, loaded at the first of them.
+    quarnel::LateBrowserTransport browser(quarnel::LateBrowserTransport::path(), cookieFile);
+    quarnel::LateCurlTransport transport(quarnel::LateCurlTransport::path(), cookieFile, &browser);
     const quarnel::LastDomainFile lastDomain(
         quarnel::lastDomainPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
     quarnel::DesktopUrlOpener urlOpener;

@@ -44,6 +44,8 @@ void keepEngineLogOff(QLoggingCategory* category) {
     }
 }
 
+}  // namespace
+
 void quietenWebEngine() {
     static const bool quietened = [] {
         passedOn = qInstallMessageHandler(dropMeantWarnings);
@@ -52,8 +54,6 @@ void quietenWebEngine() {
     }();
     (void)quietened;
 }
-
-}  // namespace
 
 WebPanelLibrary::WebPanelLibrary(const QString& path) : library_(path) {}
 

@@ -27,6 +27,10 @@ private:
     QLibrary library_;
 };
 
+// Keeps what Qt WebEngine says when it starts late, as the window has it start, from the
+// user: once, before the first library that starts it is used.
+void quietenWebEngine();
+
 bool isWebPanel(const QWidget* widget);
 void navigatePanel(QWidget* panel, const std::string& url);
 void fillPanelUrlField(QWidget* panel, const QString& text);

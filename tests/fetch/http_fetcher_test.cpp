@@ -110,6 +110,22 @@ TEST_F(HttpFetcherTest, CompleteResponsesAreDecodedWhateverTheirStatus) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// The engine's document comes as UTF-8 text; a page the profile reads as GB2312 is still read as that text.
+TEST_F(HttpFetcherTest, WhatTheBrowserEngineHandsBackIsReadAsUtf8WhateverTheProfileSays) {
+    struct BrowserEngine final : HttpTransport {
+        Expected<HttpReply> fetch(const HttpRequest&) override {
+            return HttpReply{.status = 200, .contentType = "", .body = "<p>找到相关结果约1,234个\xff</p>",
+                             .servedBy = std::string(kServedByBrowser)};
+        }
+    } engine;
+    PageRequest request(url("/good"));
+    request.charset = "gb2312";
+    const FetchedPage page = HttpPageFetcher(engine, messages).getHTTPPage(request);
+    EXPECT_EQ(page.text, "<p>找到相关结果约1,234个\uFFFD</p>");
+    EXPECT_EQ(page.charset, "utf-8");
+    EXPECT_EQ(page.why, "the browser engine's text");
+}
+
 TEST_F(HttpFetcherTest, RequestsThatDoNotCompleteCostOneMessageAndGiveEmptyText) {
     FetchLimits limits;
     limits.totalTimeout = std::chrono::milliseconds(1500);

@@ -27,6 +27,7 @@ RunRecord runOf(std::string domain, std::chrono::sys_seconds startedAt) {
                   .results = RunResults({"约1,234", "", "5,678", "约91,011", {}, "首页第一", "3", {}}),
                   .profile = "current", .blockedPages = 2};
     run.reasons[static_cast<std::size_t>(Result::Snapshot)] = "the page is blocked (百度安全验证)";
+    run.requests = {{"search-day", "browser"}, {"opr", "curl"}, {"search-all", "curl (no browser engine)"}};
     return run;
 }
 
@@ -102,32 +103,47 @@ TEST_F(HistoryStoreTest, AnEmptyFileHasNoRunsAndBecomesOursButANewerOrForeignDat
     }
 }
 
-// A database of the version before rules were recorded: read as it is, then taken
-// forward once by the first record, its runs kept as runs of the classic rules.
-TEST_F(HistoryStoreTest, ADatabaseFromBeforeRulesIsReadAsItIsAndMigratedOnceByTheFirstRecord) {
-    std::filesystem::create_directories(path_.parent_path());
-    {
-        SQLite::Database old(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        old.exec("CREATE TABLE runs(domain TEXT NOT NULL, started INTEGER NOT NULL, seq INTEGER NOT NULL,"
-                 " duration_ms INTEGER NOT NULL, origin TEXT NOT NULL, fetch_failures INTEGER NOT NULL,"
-                 " day TEXT, week TEXT, month TEXT, \"all\" TEXT, snapshot TEXT, homepage TEXT, pagerank TEXT,"
-                 " hijack TEXT, day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,"
-                 " pagerank_value INTEGER, PRIMARY KEY (domain, started, seq)) WITHOUT ROWID;"
-                 "INSERT INTO runs VALUES('a.cn', 1, 0, 5, 'cli', 0, '12', NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
-                 " 12, NULL, NULL, NULL, NULL); PRAGMA user_version = 1");
-    }
-    const std::string before = bytesOf(path_);
-    ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
-    EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
+// A database of an earlier version (before the rules were recorded; before a domain not
+// queried was; before the transports were): read as it is, then taken forward once by the
+// first record, its runs kept as runs of the classic rules, queried, of no known transport.
+TEST_F(HistoryStoreTest, AnOlderDatabaseIsReadAsItIsAndMigratedOnceByTheFirstRecord) {
+    for (const int version : {1, 2, 3}) {
+        SCOPED_TRACE(version);
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(path_.parent_path());
+        {
+            SQLite::Database old(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            old.exec("CREATE TABLE runs(domain TEXT NOT NULL, started INTEGER NOT NULL, seq INTEGER NOT NULL,"
+                     " duration_ms INTEGER NOT NULL, origin TEXT NOT NULL, fetch_failures INTEGER NOT NULL,"
+                     " day TEXT, week TEXT, month TEXT, \"all\" TEXT, snapshot TEXT, homepage TEXT, pagerank TEXT,"
+                     " hijack TEXT, day_count INTEGER, week_count INTEGER, month_count INTEGER, all_count INTEGER,"
+                     " pagerank_value INTEGER, PRIMARY KEY (domain, started, seq)) WITHOUT ROWID;"
+                     "INSERT INTO runs VALUES('a.cn', 1, 0, 5, 'cli', 0, '12', NULL, NULL, NULL, NULL, NULL, NULL,"
+                     " NULL, 12, NULL, NULL, NULL, NULL); PRAGMA user_version = 1");
+            if (version >= 2) {
+                old.exec("ALTER TABLE runs ADD COLUMN profile TEXT NOT NULL DEFAULT 'classic';"
+                         "ALTER TABLE runs ADD COLUMN blocked INTEGER NOT NULL DEFAULT 0;"
+                         "ALTER TABLE runs ADD COLUMN reasons TEXT; PRAGMA user_version = 2");
+            }
+            if (version >= 3) {
+                old.exec("ALTER TABLE runs ADD COLUMN not_queried TEXT; PRAGMA user_version = 3");
+            }
+        }
+        const std::string before = bytesOf(path_);
+        ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
+        EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
 
-    ASSERT_TRUE(SqliteHistory(path_).record(runOf("b.cn", kNewYear)));
-    const std::vector<RunRecord> runs = SqliteHistory(path_).runs({}).value();
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].results[Result::DayCount], "12");
-    EXPECT_EQ(runs[0].profile, "classic");
-    EXPECT_TRUE(reachedEveryService(runs[0]));
-    EXPECT_EQ(runs[1].profile, "current");
-    EXPECT_EQ(SQLite::Database(path_).execAndGet("PRAGMA user_version").getInt(), 3);
+        const RunRecord recorded = runOf("b.cn", kNewYear);
+        ASSERT_TRUE(SqliteHistory(path_).record(recorded));
+        const std::vector<RunRecord> runs = SqliteHistory(path_).runs({}).value();
+        ASSERT_EQ(runs.size(), 2u);
+        EXPECT_EQ(runs[0].results[Result::DayCount], "12");
+        EXPECT_EQ(runs[0].profile, "classic");
+        EXPECT_TRUE(reachedEveryService(runs[0]));
+        EXPECT_TRUE(runs[0].requests.empty());
+        EXPECT_TRUE(runs[1] == recorded);
+        EXPECT_EQ(SQLite::Database(path_).execAndGet("PRAGMA user_version").getInt(), 4);
+    }
 }
 
 // SQLite answers "busy" without waiting where its own wait could deadlock, as when one

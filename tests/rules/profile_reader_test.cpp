@@ -24,6 +24,17 @@ TEST(ProfileReader, EveryBuiltInProfileReadsUnderItsOwnName) {
     }
 }
 
+TEST(ProfileReader, CurrentLoadsItsSearchesInTheBrowserAndAsksOpenPageRankWithLibcurl) {
+    const Expected<LoadedProfile> current = loadProfile("current", {});
+    ASSERT_TRUE(current) << current.reason();
+    for (const auto& [name, page] : current->profile.pages) {
+        EXPECT_EQ(page.transport, name == "opr" ? PageTransport::Curl : PageTransport::Browser) << name;
+    }
+    const Expected<Profile> said = readProfile("name = \"t\"\n[pages.p]\nurl = \"http://x/\"\ntransport = \"curl\"\n", "t");
+    ASSERT_TRUE(said) << said.reason();
+    EXPECT_EQ(said->pages.at("p").transport, PageTransport::Curl);
+}
+
 // A profile is untrusted: whatever is wrong with it is told with where it is.
 TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
     const std::string head = "name = \"t\"\n[pages.p]\nurl = \"http://x/?q={domain}\"\n";  // lines 1-3
@@ -69,6 +80,7 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
         {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={domain\"\n", "bad.toml:3:7: \"pages.p.url\" has a { that no } closes"},
         {head + "headers = [\"X-A: b\\r\\nHost: evil\"]\n", "bad.toml:4:12: \"pages.p.headers\" must be one line"},
         {head + "headers = [\"Referer http://x/\"]\n", "bad.toml:4:12: \"pages.p.headers\" must read \"Name: value\""},
+        {head + "transport = \"chrome\"\n", "bad.toml:4:13: \"pages.p.transport\" must be curl or browser"},
         {head + "encoding = \"latin1\"\n", "bad.toml:4:12: \"pages.p.encoding\" must be gb2312, gbk, gb18030, utf-8 or declared"},
         {head + "[pagerank]\npage = \"p\"\njson = \"response/0\"\n", "bad.toml:6:8: \"pagerank.json\" must be empty or start with /"},
         {head + "[pagerank]\npage = \"p\"\njson = \"/a~2\"\n", "bad.toml:6:8: \"pagerank.json\" may hold ~ only as ~0 or ~1"},

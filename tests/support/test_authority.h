@@ -29,6 +29,22 @@ inline TestAuthority makeTestAuthority(const std::filesystem::path& folder, cons
     return {folder / "ca.pem", folder / "server.pem", folder / "server.key"};
 }
 
+// Makes the browser engine of a user whose home is `home` trust the authority, as a user
+// behind an inspecting proxy does with theirs: in the NSS store Chrome on Linux reads.
+inline void trustInBrowserStore(const std::filesystem::path& home, const TestAuthority& authority) {
+    const std::filesystem::path store = home / ".pki" / "nssdb";
+    std::filesystem::create_directories(store);
+    const std::string database = "sql:" + store.string();
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"-d", database, "-N", "--empty-password"},
+          std::vector<std::string>{"-d", database, "-A", "-t", "C,,", "-n", "Quarnel test authority", "-i",
+                                   authority.certificate.string()}}) {
+        if (const ProcessResult done = runProcess("/usr/bin/certutil", arguments, {}); done.exitCode != 0) {
+            throw std::runtime_error("certutil failed (is libnss3-tools installed?): " + done.err);
+        }
+    }
+}
+
 // Starts `server` as the https_proxy and http_proxy of every request from here on, showing
 // the authority's server certificate for HTTPS.
 inline void startAsProxy(fakeweb::Server& server, const TestAuthority& authority) {

@@ -1,0 +1,139 @@
+#include "fetch/browser_process_transport.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cerrno>
+#include <string>
+
+namespace quarnel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Short limits only where the helper never answers, or never ends; elsewhere the defaults.
+constexpr HelperTimeouts kNeverReady{.ready = 300ms};
+constexpr HelperTimeouts kNeverEnds{.exit = 300ms};
+
+HttpRequest get(const std::string& path) {
+    return {.url = "http://helper.quarnel.example" + path, .headers = {}, .keepCookies = false};
+}
+
+pid_t helperPid(BrowserProcessTransport& transport) {
+    const Expected<HttpReply> reply = transport.fetch(get("/pid"));
+    return reply ? std::stoi(reply->body) : -1;
+}
+
+bool gone(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+TEST(BrowserProcessTransport, RequestsAndRepliesCrossThePipesIntact) {
+    BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {});
+
+    const Expected<HttpReply> echoed = transport.fetch({.url = "https://helper.quarnel.example/echo",
+                                                        .headers = {"Accept-Language: zh-CN", "X-Empty:"},
+                                                        .keepCookies = true});
+    ASSERT_TRUE(echoed.ok()) << echoed.reason();
+    EXPECT_EQ(echoed->status, 203);
+    EXPECT_EQ(echoed->contentType, "text/plain");
+    EXPECT_EQ(echoed->body, "https://helper.quarnel.example/echo with cookies\nAccept-Language: zh-CN\nX-Empty:");
+
+    const Expected<HttpReply> bytes = transport.fetch(get("/bytes"));
+    ASSERT_TRUE(bytes.ok()) << bytes.reason();
+    ASSERT_EQ(bytes->body.size(), 1u << 20);
+    EXPECT_EQ(bytes->body[0], '\0');
+    EXPECT_EQ(bytes->body[1000], static_cast<char>(7000));
+
+    const Expected<HttpReply> failed = transport.fetch(get("/failed"));
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.reason(), "net::ERR_NAME_NOT_RESOLVED (-105)");
+}
+
+TEST(BrowserProcessTransport, OneHelperServesABatchAndEndsWhenItsInputCloses) {
+    pid_t pid = -1;
+    {
+        BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {});
+        pid = helperPid(transport);
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(transport.fetch(get("/failed")).reason().starts_with("net::"));
+        EXPECT_EQ(helperPid(transport), pid);
+    }
+    EXPECT_TRUE(gone(pid));
+}
+
+TEST(BrowserProcessTransport, AHelperThatFailsAnAnswerIsEndedAndTheNextRequestStartsAnother) {
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {"/exit", "quarnel-browser ended with exit status 3"},
+        {"/garbage", "quarnel-browser answered with something that is not a reply"},
+        {"/huge", "quarnel-browser sent a message larger than any reply"},
+    };
+    BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const pid_t before = helperPid(transport);
+        ASSERT_GT(before, 0);
+
+        const Expected<HttpReply> reply = transport.fetch(get(c.path));
+
+        ASSERT_FALSE(reply.ok());
+        EXPECT_EQ(reply.reason(), c.reason);
+        EXPECT_TRUE(gone(before));
+        const pid_t after = helperPid(transport);
+        EXPECT_GT(after, 0);
+        EXPECT_NE(after, before);
+    }
+}
+
+// Its answer may yet come: asked again, it would be taken for the next request's.
+TEST(BrowserProcessTransport, AHelperThatDoesNotAnswerInTimeIsReplaced) {
+    // Time enough for the fresh helper's answer, which comes at once.
+    BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {}, {.answer = 2s});
+
+    const Expected<HttpReply> silent = transport.fetch(get("/silent"));
+    ASSERT_FALSE(silent.ok());
+    EXPECT_EQ(silent.reason(), "quarnel-browser gave no answer within 2 s");
+
+    const Expected<HttpReply> next = transport.fetch(get("/echo"));
+    ASSERT_TRUE(next.ok()) << next.reason();
+    EXPECT_EQ(next->body, "http://helper.quarnel.example/echo without cookies");
+}
+
+TEST(BrowserProcessTransport, AHelperThatCannotStartFailsTheRequestWithTheReason) {
+    const struct {
+        std::string program;
+        std::vector<std::string> arguments;
+        HelperTimeouts timeouts;
+        std::string reason;
+    } cases[] = {
+        {"/nonexistent/quarnel-browser",
+         {},
+         {},
+         "cannot start /nonexistent/quarnel-browser: No such file or directory"},
+        {QUARNEL_FAKE_BROWSER_HELPER, {"--die-at-once"}, {}, "quarnel-browser ended with exit status 4"},
+        {QUARNEL_FAKE_BROWSER_HELPER, {"--never-ready"}, kNeverReady, "quarnel-browser gave no answer within 1 s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        BrowserProcessTransport transport(c.program, c.arguments, c.timeouts);
+        const Expected<HttpReply> reply = transport.fetch(get("/echo"));
+        ASSERT_FALSE(reply.ok());
+        EXPECT_EQ(reply.reason(), c.reason);
+    }
+}
+
+TEST(BrowserProcessTransport, AHelperThatOutlivesItsInputIsKilled) {
+    pid_t pid = -1;
+    {
+        BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {"--stubborn"}, kNeverEnds);
+        pid = helperPid(transport);
+        ASSERT_GT(pid, 0);
+    }
+    EXPECT_TRUE(gone(pid));
+}
+
+}  // namespace
+}  // namespace quarnel
