@@ -100,7 +100,8 @@ std::vector<Cookie> parseCookieFile(std::string_view text) {
         }
         // The flag decides, as for libcurl, whatever dots the domain had.
         cookie.includeSubdomains = isTrue(fields[1]);
-        cookie.domain = (cookie.includeSubdomains ? "." : "") + std::string(domain);
+        cookie.domain = cookie.includeSubdomains ? "." : "";
+        cookie.domain += domain;
         cookie.path = fields[2];
         cookie.secure = isTrue(fields[3]);
         cookie.name = fields[5];
