@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
     const double cpuPerPage = (cpuMilliseconds() - cpuBefore) / kPages;
     std::printf(
         "a %zu KB page: libcurl %.1f ms, browser %.0f ms (the first %.0f ms, with the start): %.0f ms more"
-        " a page (goal: under 400 ms; 500 ms of it is the wait for the page to settle)\n",
+        " a page (goal: under 400 ms; 200 ms of it is the wait for the page to settle)\n",
         page.size() / 1024, byCurl, byBrowser, first, byBrowser - byCurl);
     // What a page costs the processor, which other programs on the machine do not change.
     std::printf("  processor time a page in the helper and its engine processes: %.0f ms\n", cpuPerPage);

@@ -20,7 +20,9 @@ namespace quarnel {
 
 // The bounds of one page load, as libcurl has them for one request.
 struct PageLoadLimits {
-    std::chrono::milliseconds settle{500};  // how long nothing may navigate before the page is read
+    // How long nothing may navigate before the page is read: a script that redirects or
+    // reloads on load starts its navigation well within it.
+    std::chrono::milliseconds settle{200};
     std::chrono::milliseconds total{30'000};
     std::size_t maxHtmlBytes = 16 * 1024 * 1024;
 };
