@@ -145,7 +145,8 @@ private slots:
 
     void cookiesOfPagesThatKeepThemGoIntoTheJarAndComeBackFromIt() {
         {
-            BrowserSession session(jar_);
+            // /first's redirect to /second, which sets the server's cookie, comes a second after the load.
+            BrowserSession session(jar_, {.settle = 4s});
             QVERIFY(load(session, get("/first", false)).ok());
             QVERIFY2(!std::filesystem::exists(jar_), "a page that keeps no cookies wrote the jar");
             QVERIFY(load(session, get("/first", true)).ok());

@@ -1,11 +1,15 @@
 // quarnel-cli with the current rules against Baidu behind the fingerprint gate, which stops
 // any client that does not shake hands as a browser: with quarnel-browser beside it, as the
-// build tree has it, and with the browser engine turned off.
+// build tree has it, and with the browser engine turned off. The current rules without
+// their pace, so that a run neither pauses nor rests.
+#include "rules/profile_reader.h"
 #include "tests/support/child_process.h"
 #include "tests/support/current_site.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <fstream>
 
 namespace quarnel::testing {
 namespace {
@@ -28,6 +32,8 @@ protected:
         authority_ = CurrentSite::trustedAuthority(folder_ / "ca", folder_ / "home");
         server_.serveTls(authority_.serverCertificate, authority_.serverKey);
         server_.start();
+        const std::string toml = rules::loadProfile("current", {}).value().toml;
+        std::ofstream(unpaced_) << toml.substr(0, toml.find("[pace]"));
     }
     static void TearDownTestSuite() {
         server_.stop();
@@ -49,12 +55,13 @@ protected:
 
     static inline const fs::path folder_ =
         fs::temp_directory_path() / ("quarnel-cli-browser-" + std::to_string(::getpid()));
+    static inline const std::string unpaced_ = (folder_ / "current.toml").string();
     static inline TestAuthority authority_;
     static inline fakeweb::Server server_{CurrentSite::routes(Gate::Fingerprint, Gate::Fingerprint)};
 };
 
 TEST_F(BrowserCliTest, WithTheBrowserEngineEveryValueComesThroughTheGate) {
-    const ProcessResult result = quarnelCli({"--profile", "current", "--json", CurrentSite::kDomain});
+    const ProcessResult result = quarnelCli({"--profile", unpaced_, "--json", CurrentSite::kDomain});
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
@@ -75,7 +82,7 @@ TEST_F(BrowserCliTest, WithTheBrowserEngineEveryValueComesThroughTheGate) {
 // A batch of two: the notice comes once.
 TEST_F(BrowserCliTest, WithoutItTheSearchesAreBlockedAndTheRunSaysSoOnce) {
     const ProcessResult result = quarnelCli(
-        {"--profile", "current", "--json", "--explain", "--no-history", CurrentSite::kDomain, CurrentSite::kDomain},
+        {"--profile", unpaced_, "--json", "--explain", "--no-history", CurrentSite::kDomain, CurrentSite::kDomain},
         {"QUARNEL_BROWSER="});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(count(result.out, R"("day":null,"week":null,"month":null,"all":null,)"), 2u) << result.out;
