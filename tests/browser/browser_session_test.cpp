@@ -95,12 +95,9 @@ private slots:
     void aPageThatCannotBeHadFailsWithTheReason_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("never settles") << "/restless"
-                                       << "the page did not settle within 6 s";
-        QTest::newRow("over the limit") << "/second"
-                                        << "the page's HTML is larger than 100 bytes";
-        QTest::newRow("no answer") << "/dropped"
-                                   << "(-324)";  // net::ERR_EMPTY_RESPONSE
+        QTest::newRow("never settles") << "/restless" << "the page did not settle within 6 s";
+        QTest::newRow("over the limit") << "/second" << "the page's HTML is larger than 100 bytes";
+        QTest::newRow("no answer") << "/dropped" << "(-324)";  // net::ERR_EMPTY_RESPONSE
     }
     void aPageThatCannotBeHadFailsWithTheReason() {
         QFETCH(QString, path);
