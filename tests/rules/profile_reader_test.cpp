@@ -124,13 +124,11 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
 // in Chinese takes three bytes a character.
 TEST(ProfileReader, AnXPathRuleIsMeasuredInCharacters) {
     const auto profileWith = [](std::size_t characters) {
-        const std::string start = "//p[contains(., '";
-        const std::string end = "')]";
-        std::string xpath = start;
-        for (std::size_t i = start.size() + end.size(); i < characters; ++i) {
+        std::string xpath = "//p[contains(., '";
+        for (std::size_t i = xpath.size() + 3; i < characters; ++i) {  // 3: the closing "')]"
             xpath += "快";
         }
-        return "name = \"t\"\n[[blocked]]\nxpath = \"" + xpath + end + "\"\n";
+        return "name = \"t\"\n[[blocked]]\nxpath = \"" + xpath + "')]\"\n";
     };
     const Expected<Profile> longest = readProfile(profileWith(4096), "long.toml");
     EXPECT_TRUE(longest) << longest.reason();
