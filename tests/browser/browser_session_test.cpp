@@ -25,30 +25,18 @@ const std::string kMarkingScript =
     "<script>document.body.setAttribute('data-ua', navigator.userAgent);"
     "document.body.append('made by script; lang=' + navigator.languages.join('|'))</script>";
 
+fakeweb::Route utf8Page(const char* target, std::string body, int status = 200, std::string setCookie = "") {
+    return {.host = "*", .target = target, .status = status, .body = std::move(body),
+            .contentType = "text/html; charset=utf-8", .setCookie = std::move(setCookie)};
+}
+
 testing::ProxiedStandIn standIn{{
-    {.host = "*",
-     .target = "/first",
-     .body = "<html><body>wait<script>document.cookie = 'passed=1; path=/';"
-             " setTimeout(() => location.replace('/second'), 1000)</script></body></html>",
-     .contentType = "text/html; charset=utf-8"},
-    {.host = "*",
-     .target = "/second",
-     .body = "<html><body>results " + kMarkingScript + "</body></html>",
-     .contentType = "text/html; charset=utf-8",
-     .setCookie = "server=2; Path=/"},
-    {.host = "*",
-     .target = "/restless",
-     .body = "<html><body><script>setTimeout(() => location.reload(), 100)</script></body></html>",
-     .contentType = "text/html; charset=utf-8"},
-    {.host = "*",
-     .target = "/missing",
-     .status = 404,
-     .body = "<html><body>no such page</body></html>",
-     .contentType = "text/html; charset=utf-8"},
-    {.host = "*",
-     .target = "/escape",
-     .body = "<html><body>stayed<script>location.href = 'file:///etc/passwd'</script></body></html>",
-     .contentType = "text/html; charset=utf-8"},
+    utf8Page("/first", "<html><body>wait<script>document.cookie = 'passed=1; path=/';"
+                       " setTimeout(() => location.replace('/second'), 1000)</script></body></html>"),
+    utf8Page("/second", "<html><body>results " + kMarkingScript + "</body></html>", 200, "server=2; Path=/"),
+    utf8Page("/restless", "<html><body><script>setTimeout(() => location.reload(), 100)</script></body></html>"),
+    utf8Page("/missing", "<html><body>no such page</body></html>", 404),
+    utf8Page("/escape", "<html><body>stayed<script>location.href = 'file:///etc/passwd'</script></body></html>"),
     {.host = "*", .target = "/dropped", .reply = fakeweb::Reply::Drop},
 }};
 
@@ -107,12 +95,9 @@ private slots:
     void aPageThatCannotBeHadFailsWithTheReason_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("never settles") << "/restless"
-                                       << "the page did not settle within 6 s";
-        QTest::newRow("over the limit") << "/second"
-                                        << "the page's HTML is larger than 100 bytes";
-        QTest::newRow("no answer") << "/dropped"
-                                   << "(-324)";  // net::ERR_EMPTY_RESPONSE
+        QTest::newRow("never settles") << "/restless" << "the page did not settle within 6 s";
+        QTest::newRow("over the limit") << "/second" << "the page's HTML is larger than 100 bytes";
+        QTest::newRow("no answer") << "/dropped" << "(-324)";  // net::ERR_EMPTY_RESPONSE
     }
     void aPageThatCannotBeHadFailsWithTheReason() {
         QFETCH(QString, path);

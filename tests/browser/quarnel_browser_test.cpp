@@ -63,18 +63,11 @@ protected:
     static inline const fs::path home_ = folder_ / "home";
     static inline const fs::path jar_ = folder_ / "cookies.txt";
     static inline testing::TestAuthority authority_;
-    static inline fakeweb::Server server_{{
-        {.host = "www.baidu.com",
-         .target = "/fingerprint",
-         .body = kResults,
-         .contentType = "text/html; charset=utf-8",
-         .gate = Gate::Fingerprint},
-        {.host = "www.baidu.com",
-         .target = "/script",
-         .body = kResults,
-         .contentType = "text/html; charset=utf-8",
-         .gate = Gate::Script},
-    }};
+    static fakeweb::Route gated(const char* target, Gate gate) {
+        return {.host = "www.baidu.com", .target = target, .body = kResults,
+                .contentType = "text/html; charset=utf-8", .gate = gate};
+    }
+    static inline fakeweb::Server server_{{gated("/fingerprint", Gate::Fingerprint), gated("/script", Gate::Script)}};
 };
 
 TEST_F(QuarnelBrowserTest, TheBrowserEngineGetsThroughTheGatesThatStopLibcurl) {

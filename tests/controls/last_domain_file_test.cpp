@@ -48,7 +48,7 @@ TEST_F(LastDomainFileTest, ReadsTheFirstLineWithoutItsEndAndGbkWhereItIsNotUtf8)
     EXPECT_EQ(LastDomainFile(folder_).read(), "") << "a folder in the file's place";
 }
 
-TEST_F(LastDomainFileTest, WriteCreatesTheFolderAndStoresOneLineAsTyped) {
+TEST_F(LastDomainFileTest, WriteCreatesTheFolderStoresOneLineAsTypedAndSaysWhenItCannot) {
     const LastDomainFile file(folder_ / "state" / "quarnel" / "dz.txt");
     const std::pair<std::string, std::string> cases[] = {
         {" example.com ", " example.com "},
@@ -65,10 +65,7 @@ TEST_F(LastDomainFileTest, WriteCreatesTheFolderAndStoresOneLineAsTyped) {
         EXPECT_EQ(bytes.str(), line + '\n') << domain;
         EXPECT_EQ(file.read(), line);
     }
-}
-
-// What a failed save leaves on disk is the atomic file test's; here the store must say so.
-TEST_F(LastDomainFileTest, FailedSaveSaysSo) {
+    // What a failed save leaves on disk is the atomic file test's; here the store must say so.
     EXPECT_FALSE(LastDomainFile(folder_).write("new.cn"));  // a folder where the file belongs
     EXPECT_FALSE(LastDomainFile(fs::path()).write("x"));    // no home to save in
 }

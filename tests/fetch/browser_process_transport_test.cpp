@@ -50,18 +50,8 @@ TEST(BrowserProcessTransport, RequestsAndRepliesCrossThePipesIntact) {
     EXPECT_EQ(failed.reason(), "net::ERR_NAME_NOT_RESOLVED (-105)");
 }
 
-TEST(BrowserProcessTransport, OneHelperServesABatchAndEndsWhenItsInputCloses) {
-    pid_t pid = -1;
-    {
-        BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {});
-        pid = helperPid(transport);
-        ASSERT_GT(pid, 0);
-        EXPECT_TRUE(transport.fetch(get("/failed")).reason().starts_with("net::"));
-        EXPECT_EQ(helperPid(transport), pid);
-    }
-    EXPECT_TRUE(gone(pid));
-}
-
+// A helper that stops answering in time is replaced too: its answer may yet come, and
+// asked again, it would be taken for the next request's.
 TEST(BrowserProcessTransport, AHelperThatFailsAnAnswerIsEndedAndTheNextRequestStartsAnother) {
     const struct {
         std::string path;
@@ -70,8 +60,10 @@ TEST(BrowserProcessTransport, AHelperThatFailsAnAnswerIsEndedAndTheNextRequestSt
         {"/exit", "quarnel-browser ended with exit status 3"},
         {"/garbage", "quarnel-browser answered with something that is not a reply"},
         {"/huge", "quarnel-browser sent a message larger than any reply"},
+        {"/silent", "quarnel-browser gave no answer within 2 s"},
     };
-    BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {});
+    // Time enough for a fresh helper's answer, which comes at once.
+    BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {}, {.answer = 2s});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const pid_t before = helperPid(transport);
@@ -82,24 +74,11 @@ TEST(BrowserProcessTransport, AHelperThatFailsAnAnswerIsEndedAndTheNextRequestSt
         ASSERT_FALSE(reply.ok());
         EXPECT_EQ(reply.reason(), c.reason);
         EXPECT_TRUE(gone(before));
-        const pid_t after = helperPid(transport);
-        EXPECT_GT(after, 0);
-        EXPECT_NE(after, before);
+        const Expected<HttpReply> next = transport.fetch(get("/echo"));
+        ASSERT_TRUE(next.ok()) << next.reason();
+        EXPECT_EQ(next->body, "http://helper.quarnel.example/echo without cookies");
+        EXPECT_NE(helperPid(transport), before);
     }
-}
-
-// Its answer may yet come: asked again, it would be taken for the next request's.
-TEST(BrowserProcessTransport, AHelperThatDoesNotAnswerInTimeIsReplaced) {
-    // Time enough for the fresh helper's answer, which comes at once.
-    BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {}, {.answer = 2s});
-
-    const Expected<HttpReply> silent = transport.fetch(get("/silent"));
-    ASSERT_FALSE(silent.ok());
-    EXPECT_EQ(silent.reason(), "quarnel-browser gave no answer within 2 s");
-
-    const Expected<HttpReply> next = transport.fetch(get("/echo"));
-    ASSERT_TRUE(next.ok()) << next.reason();
-    EXPECT_EQ(next->body, "http://helper.quarnel.example/echo without cookies");
 }
 
 TEST(BrowserProcessTransport, AHelperThatCannotStartFailsTheRequestWithTheReason) {
@@ -125,14 +104,20 @@ TEST(BrowserProcessTransport, AHelperThatCannotStartFailsTheRequestWithTheReason
     }
 }
 
-TEST(BrowserProcessTransport, AHelperThatOutlivesItsInputIsKilled) {
-    pid_t pid = -1;
-    {
-        BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {"--stubborn"}, kNeverEnds);
-        pid = helperPid(transport);
-        ASSERT_GT(pid, 0);
+// One helper serves a batch; it ends when its input closes, or is killed when it does not.
+TEST(BrowserProcessTransport, OneHelperServesABatchAndIsGoneWithTheTransport) {
+    for (const auto& [arguments, timeouts] : {std::pair{std::vector<std::string>{}, HelperTimeouts{}},
+                                              std::pair{std::vector<std::string>{"--stubborn"}, kNeverEnds}}) {
+        pid_t pid = -1;
+        {
+            BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, arguments, timeouts);
+            pid = helperPid(transport);
+            ASSERT_GT(pid, 0);
+            EXPECT_TRUE(transport.fetch(get("/failed")).reason().starts_with("net::"));
+            EXPECT_EQ(helperPid(transport), pid);
+        }
+        EXPECT_TRUE(gone(pid)) << arguments.size();
     }
-    EXPECT_TRUE(gone(pid));
 }
 
 }  // namespace

@@ -74,6 +74,17 @@ private:
     TestAuthority authority_;
 };
 
+// Answers every request with `answer`, and keeps what was asked.
+struct Answering final : HttpTransport {
+    explicit Answering(std::string answer) : answer(std::move(answer)) {}
+    Expected<HttpReply> fetch(const HttpRequest& request) override {
+        requests.push_back(request);
+        return HttpReply{200, "text/html", answer};
+    }
+    std::string answer;
+    std::vector<HttpRequest> requests;
+};
+
 inline std::string shown(const MemoryControlModel& controls, ResultLabel label) {
     const std::string caption = controls.caption(label);
     return caption == kQuerying ? "" : caption;

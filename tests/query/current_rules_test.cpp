@@ -71,16 +71,6 @@ TEST_F(CurrentRulesTest, AsksForTheLastDayWeekAndMonthEndingNow) {
                              }));
 }
 
-// Answers every request with `answer`, and keeps what was asked.
-struct Answering final : HttpTransport {
-    std::string answer;
-    std::vector<HttpRequest> requests;
-    Expected<HttpReply> fetch(const HttpRequest& request) override {
-        requests.push_back(request);
-        return HttpReply{200, "text/html", answer};
-    }
-};
-
 // Open PageRank answers in JSON; its key goes in a header, and without one nothing is asked.
 TEST(CurrentPageRank, ComesFromOpenPageRanksJsonOnlyWithAKeyAndOnlyForADomainItKnows) {
     const std::string good = R"({"status_code":200,"response":[{"status_code":200,"page_rank_decimal":4.56}]})";
@@ -102,8 +92,7 @@ TEST(CurrentPageRank, ComesFromOpenPageRanksJsonOnlyWithAKeyAndOnlyForADomainItK
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Answering transport;
-        transport.answer = c.answer;
+        testing::Answering transport{c.answer};
         const auto [controls, trace, messages] = testing::queryOnce(testing::current(), transport, "example.com", c.key);
 
         EXPECT_EQ(testing::shown(controls, ResultLabel::Label1), c.pageRank);

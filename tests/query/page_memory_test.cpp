@@ -11,6 +11,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -81,12 +82,8 @@ struct CountedRun {
             .run();
     }
     std::optional<std::string> value(std::string_view name) const {
-        for (const ValueTrace& cut : trace.values) {
-            if (cut.name == name) {
-                return cut.value;
-            }
-        }
-        return std::nullopt;
+        const auto cut = std::ranges::find(trace.values, name, &ValueTrace::name);
+        return cut == trace.values.end() ? std::nullopt : cut->value;
     }
 
     const rules::Profile& profile;
@@ -106,13 +103,7 @@ TEST(PageMemoryTest, APageAskedForAgainIsLetGoBeforeTheRequest) {
     EXPECT_EQ(run.controls.caption(ResultLabel::Label2), "可能是劫持thief.cn");
 }
 
-rules::Profile profileOf(const std::string& toml) {
-    Expected<rules::Profile> profile = rules::readProfile(toml, "test");
-    if (!profile) {
-        throw std::logic_error(profile.reason());
-    }
-    return std::move(profile).value();
-}
+rules::Profile profileOf(const std::string& toml) { return rules::readProfile(toml, "test").value(); }
 
 TEST(PageMemoryTest, TextIsLetGoOnceParsedUnlessARuleReadsIt) {
     // Page one is only parsed; page two is parsed, then read by markers.

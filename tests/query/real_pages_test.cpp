@@ -60,19 +60,12 @@ TEST_F(RealPagesTest, CurrentRulesReadEveryPageAsItPrintsIt) {
     }
 }
 
-// Answers every request with `answer`.
-struct Answering final : HttpTransport {
-    std::string answer;
-    Expected<HttpReply> fetch(const HttpRequest&) override { return HttpReply{200, "text/html", answer}; }
-};
-
 // The rules the program always had find a count on the 2008 page alone, and tell the
 // verification page and the stub apart from pages that merely lack their markers.
 TEST_F(RealPagesTest, ClassicRulesFindTheirMarkersOnlyOnThe2008PageAndTellBlockedPages) {
     for (const CurrentReading& page : kRealPages) {
         SCOPED_TRACE(page.file);
-        Answering transport;
-        transport.answer = pageBytes(page.file);
+        testing::Answering transport{pageBytes(page.file)};
         const auto [controls, trace, messages] = testing::queryOnce(testing::classic(), transport, "example.com");
         EXPECT_EQ(testing::shown(controls, ResultLabel::Label4), std::string(page.file).starts_with("baidu_2008") ? "21" : "");
         EXPECT_EQ(trace.blockedCount() > 0, page.blocked);

@@ -37,47 +37,47 @@ TEST(ProfileReader, CurrentLoadsItsSearchesInTheBrowserAndAsksOpenPageRankWithLi
 
 // A profile is untrusted: whatever is wrong with it is told with where it is.
 TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
-    const std::string head = "name = \"t\"\n[pages.p]\nurl = \"http://x/?q={domain}\"\n";  // lines 1-3
+    const std::string named = "name = \"t\"\n";
+    const std::string head = named + "[pages.p]\nurl = \"http://x/?q={domain}\"\n";  // lines 1-3
+    const auto url = [&](const std::string& url) { return named + "[pages.p]\nurl = \"" + url + "\"\n"; };
+    const auto dayCount = [&](const std::string& rest) { return head + "[day_count]\npage = \"p\"\n" + rest; };
+    const auto pace = [&](const std::string& rest) { return named + "[pace]\n" + rest; };
+    const std::string kNotHttp = "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://";
     const std::string kBetweenRange =
         "bad.toml:3:11: \"pace.between\" must be two numbers of seconds from 0 to 3600, the shortest pause and the longest";
     const struct {
         std::string toml;
         std::string reason;
     } rows[] = {
-        {"name = \"t\"\ncolour = = 1\n", "bad.toml:2:10: Error while parsing value: could not determine value type"},
+        {named + "colour = = 1\n", "bad.toml:2:10: Error while parsing value: could not determine value type"},
         {std::string(kLargestProfileBytes + 1, '#'), "bad.toml: larger than 1 MiB, so not read as a profile"},
         {head + "colour = 1\n", "bad.toml:4:1: unknown key \"pages.p.colour\""},
-        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\nagain = false\nsince = 3\n",
-         "bad.toml:8:1: unknown key \"day_count.since\""},
-        {head + "[snapshot]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\n", "bad.toml:4:1: \"snapshot\" cuts inside the first result, but the profile has no first_result"},
+        {dayCount("markers = [\"a\", \"b\"]\nagain = false\nsince = 3\n"), "bad.toml:8:1: unknown key \"day_count.since\""},
+        {head + "[snapshot]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\n",
+         "bad.toml:4:1: \"snapshot\" cuts inside the first result, but the profile has no first_result"},
         {"description = \"d\"\n", "bad.toml:1:1: \"name\" is missing"},
         {"name = \"\"\n", "bad.toml:1:8: \"name\" is empty"},
-        {"name = \"t\"\n[pages.p]\nencoding = \"gbk\"\n", "bad.toml:2:1: \"pages.p.url\" is missing"},
+        {named + "[pages.p]\nencoding = \"gbk\"\n", "bad.toml:2:1: \"pages.p.url\" is missing"},
         {head + "[day_count]\nmarkers = [\"a\", \"b\"]\n", "bad.toml:4:1: \"day_count.page\" is missing"},
         {"name = 3\n", "bad.toml:1:8: \"name\" must be a string"},
         {head + "cookies = \"yes\"\n", "bad.toml:4:11: \"pages.p.cookies\" must be true or false"},
         {head + "headers = [\"Referer: http://x/\", 7]\n", "bad.toml:4:34: \"pages.p.headers\" must be strings"},
         {head + "[day_count]\npage = \"q\"\nmarkers = [\"a\", \"b\"]\n", "bad.toml:5:8: \"day_count.page\" names no table in [pages]"},
-        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"\"]\n", "bad.toml:6:11: \"day_count.markers\" holds an empty marker"},
-        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\"]\n",
-         "bad.toml:6:11: \"day_count.markers\" must be two strings, the first marker and the second"},
-        {head + "[day_count]\npage = \"p\"\n", "bad.toml:4:1: \"day_count\" needs one rule (markers, xpath or json) or a text to show"},
-        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\njson = \"/a\"\n",
-         "bad.toml:4:1: \"day_count\" needs exactly one rule: markers, xpath or json"},
-        {head + "[day_count]\npage = \"p\"\nxpath = \"//div[@id='1'\"\n",
-         "bad.toml:6:9: \"day_count.xpath\" does not compile: Invalid predicate at character 14"},
-        {head + "[day_count]\npage = \"p\"\nxpath = \"//b\"\nfinish = \"bold\"\n",
-         "bad.toml:7:10: \"day_count.finish\" must be text, host, number or date"},
-        {head + "[day_count]\npage = \"p\"\nmarkers = [\"a\", \"b\"]\nfinish = \"text\"\n",
-         "bad.toml:7:10: \"day_count.finish\" goes only with an xpath rule"},
-        {"name = \"t\"\n[pages.p]\nurl = \"file:///etc/passwd\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
-        {"name = \"t\"\n[pages.p]\nurl = \"javascript:http://x\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
-        {"name = \"t\"\n[pages.p]\nurl = \"httpx://x/\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
-        {"name = \"t\"\n[pages.p]\nurl = \"http:/x/\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
-        {"name = \"t\"\n[pages.p]\nurl = \"https:x/\"\n", "bad.toml:3:7: \"pages.p.url\" must start with http:// or https://"},
-        {"name = \"t\"\n[pages.p]\nurl = \"http://x/?k={key}\"\n", "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {key}"},
-        {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={now-1h}\"\n", "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {now-1h}"},
-        {"name = \"t\"\n[pages.p]\nurl = \"http://x/?t={domain\"\n", "bad.toml:3:7: \"pages.p.url\" has a { that no } closes"},
+        {dayCount("markers = [\"a\", \"\"]\n"), "bad.toml:6:11: \"day_count.markers\" holds an empty marker"},
+        {dayCount("markers = [\"a\"]\n"), "bad.toml:6:11: \"day_count.markers\" must be two strings, the first marker and the second"},
+        {dayCount(""), "bad.toml:4:1: \"day_count\" needs one rule (markers, xpath or json) or a text to show"},
+        {dayCount("markers = [\"a\", \"b\"]\njson = \"/a\"\n"), "bad.toml:4:1: \"day_count\" needs exactly one rule: markers, xpath or json"},
+        {dayCount("xpath = \"//div[@id='1'\"\n"), "bad.toml:6:9: \"day_count.xpath\" does not compile: Invalid predicate at character 14"},
+        {dayCount("xpath = \"//b\"\nfinish = \"bold\"\n"), "bad.toml:7:10: \"day_count.finish\" must be text, host, number or date"},
+        {dayCount("markers = [\"a\", \"b\"]\nfinish = \"text\"\n"), "bad.toml:7:10: \"day_count.finish\" goes only with an xpath rule"},
+        {url("file:///etc/passwd"), kNotHttp},
+        {url("javascript:http://x"), kNotHttp},
+        {url("httpx://x/"), kNotHttp},
+        {url("http:/x/"), kNotHttp},
+        {url("https:x/"), kNotHttp},
+        {url("http://x/?k={key}"), "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {key}"},
+        {url("http://x/?t={now-1h}"), "bad.toml:3:7: \"pages.p.url\" has an unknown placeholder {now-1h}"},
+        {url("http://x/?t={domain"), "bad.toml:3:7: \"pages.p.url\" has a { that no } closes"},
         {head + "headers = [\"X-A: b\\r\\nHost: evil\"]\n", "bad.toml:4:12: \"pages.p.headers\" must be one line"},
         {head + "headers = [\"Referer http://x/\"]\n", "bad.toml:4:12: \"pages.p.headers\" must read \"Name: value\""},
         {head + "transport = \"chrome\"\n", "bad.toml:4:13: \"pages.p.transport\" must be curl or browser"},
@@ -87,8 +87,8 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
         {head + "[pagerank]\npage = \"p\"\nagain = true\nmarkers = [\"a\", \"b\"]\n",
          "bad.toml:6:9: \"pagerank.again\" asks for a page that no value before it has fetched"},
         // A value's alternatives: tables each written [[KEY]], the page named in the first.
-        {"name = \"t\"\nday_count = []\n", "bad.toml:2:13: \"day_count\" must be a table, or tables each written [[day_count]]"},
-        {"name = \"t\"\nday_count = [{}, 3]\n", "bad.toml:2:13: \"day_count\" must be a table, or tables each written [[day_count]]"},
+        {named + "day_count = []\n", "bad.toml:2:13: \"day_count\" must be a table, or tables each written [[day_count]]"},
+        {named + "day_count = [{}, 3]\n", "bad.toml:2:13: \"day_count\" must be a table, or tables each written [[day_count]]"},
         {head + "[[day_count]]\npage = \"p\"\nxpath = \"//b\"\n[[day_count]]\npage = \"p\"\nxpath = \"//i\"\n",
          "bad.toml:8:8: \"day_count.page\" goes in the first of the alternatives only"},
         {head + "[[remark]]\npage = \"p\"\nxpath = \"//b\"\n[[remark]]\nxpath = \"//i\"\nmaybe = \"x\"\n",
@@ -99,18 +99,17 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
          "bad.toml:9:13: \"snapshot.otherwise\" is for a single table; among alternatives, end with one holding only show"},
         {head + "[first_result]\npage = \"p\"\nxpath = \"//b\"\n[[snapshot]]\nxpath = \"//i\"\n[[snapshot]]\njson = \"/a\"\nxpath = \"//b\"\n",
          "bad.toml:9:1: \"snapshot\" needs exactly one rule: markers, xpath or json"},
-        {"name = \"t\"\n[[blocked]]\ncontains = \"a\"\nxpath = \"//b\"\n", "bad.toml:2:1: \"blocked\" needs exactly one of contains and xpath"},
-        {"name = \"t\"\n[[blocked]]\ncontains = \"\"\n", "bad.toml:3:12: \"blocked.contains\" is empty"},
-        {"name = \"t\"\n[[blocked]]\nxpath = \"//*[\"\n", "bad.toml:3:9: \"blocked.xpath\" does not compile: Invalid expression at character 5"},
-        {"name = \"t\"\n[[blocked]]\nxpath = \"" + std::string(100000, '(') + "1" + std::string(100000, ')') + "\"\n",
+        {named + "[[blocked]]\ncontains = \"a\"\nxpath = \"//b\"\n", "bad.toml:2:1: \"blocked\" needs exactly one of contains and xpath"},
+        {named + "[[blocked]]\ncontains = \"\"\n", "bad.toml:3:12: \"blocked.contains\" is empty"},
+        {named + "[[blocked]]\nxpath = \"//*[\"\n", "bad.toml:3:9: \"blocked.xpath\" does not compile: Invalid expression at character 5"},
+        {named + "[[blocked]]\nxpath = \"" + std::string(100000, '(') + "1" + std::string(100000, ')') + "\"\n",
          "bad.toml:3:9: \"blocked.xpath\" is longer than 4096 characters"},
-        {"name = \"t\"\n[pace]\nrest = 3\n", "bad.toml:3:1: unknown key \"pace.rest\""},
-        {"name = \"t\"\n[pace]\nbetween = [5]\n", kBetweenRange},
-        {"name = \"t\"\n[pace]\nbetween = [-1, 2]\n", kBetweenRange},
-        {"name = \"t\"\n[pace]\nbetween = [1, inf]\n", kBetweenRange},
-        {"name = \"t\"\n[pace]\nbetween = [5, 2]\n", "bad.toml:3:11: \"pace.between\" has its shortest pause longer than its longest"},
-        {"name = \"t\"\n[pace]\nafter_block = 3600.5\n",
-         "bad.toml:3:15: \"pace.after_block\" must be a number of seconds from 0 to 3600"},
+        {pace("rest = 3\n"), "bad.toml:3:1: unknown key \"pace.rest\""},
+        {pace("between = [5]\n"), kBetweenRange},
+        {pace("between = [-1, 2]\n"), kBetweenRange},
+        {pace("between = [1, inf]\n"), kBetweenRange},
+        {pace("between = [5, 2]\n"), "bad.toml:3:11: \"pace.between\" has its shortest pause longer than its longest"},
+        {pace("after_block = 3600.5\n"), "bad.toml:3:15: \"pace.after_block\" must be a number of seconds from 0 to 3600"},
     };
     for (const auto& row : rows) {
         const Expected<Profile> profile = readProfile(row.toml, "bad.toml");
@@ -125,13 +124,11 @@ TEST(ProfileReader, ABadProfileIsRefusedWithWhereAndWhy) {
 // in Chinese takes three bytes a character.
 TEST(ProfileReader, AnXPathRuleIsMeasuredInCharacters) {
     const auto profileWith = [](std::size_t characters) {
-        const std::string start = "//p[contains(., '";
-        const std::string end = "')]";
-        std::string xpath = start;
-        for (std::size_t i = start.size() + end.size(); i < characters; ++i) {
+        std::string xpath = "//p[contains(., '";
+        for (std::size_t i = xpath.size() + 3; i < characters; ++i) {  // 3: the closing "')]"
             xpath += "快";
         }
-        return "name = \"t\"\n[[blocked]]\nxpath = \"" + xpath + end + "\"\n";
+        return "name = \"t\"\n[[blocked]]\nxpath = \"" + xpath + "')]\"\n";
     };
     const Expected<Profile> longest = readProfile(profileWith(4096), "long.toml");
     EXPECT_TRUE(longest) << longest.reason();
@@ -142,9 +139,8 @@ TEST(ProfileReader, AnXPathRuleIsMeasuredInCharacters) {
 // Seconds may be fractions; classic keeps its requests as close together as it always did.
 TEST(ProfileReader, APaceIsReadInMillisecondsAndClassicHasNone) {
     using ms = std::chrono::milliseconds;
-    EXPECT_EQ(readProfile("name = \"t\"\n[pace]\nbetween = [0.5, 2]\n", "t.toml")->pace.shortest, ms(500));
-    const Pace current = loadProfile("current", {})->profile.pace;
-    EXPECT_EQ(std::tuple(current.shortest, current.longest, current.afterBlock), std::tuple(ms(2000), ms(5000), ms(300000)));
+    const Expected<Profile> paced = readProfile("name = \"t\"\n[pace]\nbetween = [0.5, 2]\nafter_block = 300\n", "t.toml");
+    EXPECT_EQ(std::tuple(paced->pace.shortest, paced->pace.longest, paced->pace.afterBlock), std::tuple(ms(500), ms(2000), ms(300000)));
     const Pace classic = loadProfile("classic", {})->profile.pace;
     EXPECT_TRUE(classic.longest == ms(0) && !classic.afterBlock);
 }
