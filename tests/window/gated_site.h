@@ -4,14 +4,17 @@
 // moc cannot read fake-web's headers: include this under #ifndef Q_MOC_RUN.
 
 #include "base/user_folders.h"
+#include "fetch/cookie_jar.h"
 #include "tests/support/current_site.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace quarnel::testing {
@@ -49,6 +52,14 @@ struct GatedSite {
     }
     GatedSite(const GatedSite&) = delete;
     GatedSite& operator=(const GatedSite&) = delete;
+
+    // Whether the jar holds `cookie` ("NAME=value").
+    bool jarHolds(std::string_view cookie) const {
+        const Expected<std::vector<Cookie>> jar = CookieJar(cookies).load();
+        return jar.ok() && std::any_of(jar->begin(), jar->end(), [&](const Cookie& held) {
+                   return held.name + "=" + held.value == cookie;
+               });
+    }
 
     const std::filesystem::path folder;
     const std::filesystem::path cookies;  // the jar, where the program keeps it for this user

@@ -3,7 +3,6 @@
 // carries the cookie its button leaves. The person either closes the window or presses
 // the button; the command line then uses the jar the window filled.
 #include "controls/last_domain_file.h"
-#include "fetch/cookie_jar.h"
 #include "window/form1.h"
 #include "window/late_browser_transport.h"
 #include "window/late_curl_transport.h"
@@ -31,13 +30,6 @@ namespace fs = std::filesystem;
 using testing::CurrentSite;
 
 testing::GatedSite site("quarnel-window-verification", fakeweb::Gate::Verification, fakeweb::Gate::Verification);
-
-bool jarHoldsVerifiedCookie() {
-    const Expected<std::vector<Cookie>> jar = CookieJar(site.cookies).load();
-    return jar.ok() && std::any_of(jar->begin(), jar->end(), [](const Cookie& cookie) {
-               return cookie.name + "=" + cookie.value == fakeweb::kVerifiedCookie;
-           });
-}
 
 // What a query left: the result captions, each 安全验证 window as it showed itself (title
 // and line), and the boxes shown at its end.
@@ -115,7 +107,7 @@ private slots:
                      qPrintable(watched.captions.join(", ")));
         }
         QCOMPARE(watched.captions[0], QString(CurrentSite::kPageRank));
-        QVERIFY(!jarHoldsVerifiedCookie());
+        QVERIFY(!site.jarHolds(fakeweb::kVerifiedCookie));
     }
 
     // The person presses the verification page's button: the window closes by itself, the
@@ -140,7 +132,7 @@ private slots:
                               watched.captions[7]}),
                  QStringList({CurrentSite::kPageRank, CurrentSite::kRangedCount, CurrentSite::kRangedCount,
                               CurrentSite::kRangedCount, CurrentSite::kAllCount}));
-        QVERIFY(jarHoldsVerifiedCookie());
+        QVERIFY(site.jarHolds(fakeweb::kVerifiedCookie));
 
         const testing::ProcessResult cli =
             testing::runProcess(QUARNEL_CLI_PATH, {"--profile", "current", "--json", "--no-history", CurrentSite::kDomain}, {});
