@@ -3,6 +3,7 @@
 #include <QChildEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -71,6 +72,14 @@ void WebPanel::childEvent(QChildEvent* event) {
 
 void WebPanel::clickSubmit() {
     runInOwnWorld(page(), QString::fromLatin1(kSubmitScript));
+}
+
+void WebPanel::readDocument() {
+    page()->toHtml([this, answered = QPointer<QObject>(readsAnswered_.get())](const QString& document) {
+        if (answered) {
+            emit documentRead(document);
+        }
+    });
 }
 
 }  // namespace quarnel

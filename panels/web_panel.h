@@ -2,6 +2,8 @@
 
 #include <QWebEngineView>
 
+#include <memory>
+
 class QWebEngineProfile;
 
 namespace quarnel {
@@ -25,6 +27,9 @@ public:
     // Clicks the first element named "submit", if there is one.
     Q_INVOKABLE void clickSubmit();
 
+    // Reads the shown page's markup as it is now; documentRead() brings it.
+    Q_INVOKABLE void readDocument();
+
     // The widget that takes the keyboard for the panel: the one showing the page, once
     // the panel has created it.
     Q_INVOKABLE QWidget* keyboardTarget();
@@ -32,9 +37,15 @@ public:
 signals:
     // The widget that shows the page exists now.
     void pageViewCreated();
+    void documentRead(const QString& document);
 
 protected:
     void childEvent(QChildEvent* event) override;
+
+private:
+    // The page, which goes after the panel, answers a read still under way then: the answer
+    // is dropped once this, which goes with the panel, is gone.
+    std::unique_ptr<QObject> readsAnswered_ = std::make_unique<QObject>();
 };
 
 }  // namespace quarnel

@@ -3,8 +3,9 @@
 #include <QQuickWindow>
 #include <QWebEngineProfile>
 
-// What the window looks up after loading this library: a new panel in `parent`.
-extern "C" Q_DECL_EXPORT QWidget* quarnelCreateWebPanel(QWidget* parent) {
+// What the window looks up after loading this library: a new panel in `parent`, showing
+// pages in `profile` (a QWebEngineProfile), or in Qt's default profile when it is null.
+extern "C" Q_DECL_EXPORT QWidget* quarnelCreateWebPanel(QWidget* parent, QObject* profile) {
     // Pages are drawn on the CPU into the window's own picture. Drawn through OpenGL,
     // a panel would need the window made for OpenGL from the start: OpenGL loaded before
     // the first paint, a wait longer than all the rest of the window's start.
@@ -12,5 +13,6 @@ extern "C" Q_DECL_EXPORT QWidget* quarnelCreateWebPanel(QWidget* parent) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     }
     // Qt's default profile keeps nothing on disk and outlives every page.
-    return new quarnel::WebPanel(QWebEngineProfile::defaultProfile(), parent);
+    auto* shown = qobject_cast<QWebEngineProfile*>(profile);
+    return new quarnel::WebPanel(shown != nullptr ? shown : QWebEngineProfile::defaultProfile(), parent);
 }

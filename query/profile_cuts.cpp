@@ -1,12 +1,12 @@
 #include "query/profile_cuts.h"
 
 #include "fetch/service_urls.h"
+#include "query/blocked_pages.h"
 #include "query/rule_reading.h"
 #include "rules/html_page.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 namespace quarnel {
 namespace {
@@ -88,24 +88,6 @@ struct ProfileCuts::Page {
     }
 };
 
-namespace {
-
-// A verification page or a stub says what it is in its first kilobytes; looking no
-// further keeps a large result page from costing a full search per blocked rule.
-constexpr std::size_t kBlockedPageHead = 64 * 1024;
-
-bool headContains(const std::string& text, const std::string& part) {
-    const std::size_t searched = std::min(text.size(), kBlockedPageHead + part.size());
-    return ::memmem(text.data(), searched, part.data(), part.size()) != nullptr;
-}
-
-bool selectsAnything(ProfileCuts::Page& page, const std::string& xpath) {
-    const Expected<rules::XPathMatch> match = page.parsed().select({xpath, rules::Finish::Text});
-    return match && match->count > 0;
-}
-
-}  // namespace
-
 ProfileCuts::ProfileCuts(const QueryContext& context, const ControlModel& controls)
     : context_(context), controls_(controls) {
     const rules::Profile& profile = context.profile;
@@ -161,16 +143,12 @@ ProfileCuts::Page ProfileCuts::fetch(const std::string& name, const rules::PageS
     if (!page.fetched.completed) {
         page.unavailable = "the fetch failed: " + page.fetched.failure;
     }
-    for (const rules::BlockedRule& blocked : context_.profile.blocked) {
-        const bool matches = !blocked.contains.empty() ? headContains(page.fetched.text, blocked.contains)
-                                                       : selectsAnything(page, blocked.xpath);
-        if (matches) {
-            trace.blocked = true;
-            page.blocked = true;
-            trace.title = page.parsed().title();
-            page.unavailable = "the page is blocked (" + trace.title + ")";
-            break;
-        }
+    if (matchesBlockedRules(context_.profile.blocked, page.fetched.text,
+                            [&]() -> const rules::HtmlPage& { return page.parsed(); })) {
+        trace.blocked = true;
+        page.blocked = true;
+        trace.title = page.parsed().title();
+        page.unavailable = "the page is blocked (" + trace.title + ")";
     }
     // The blocked rules have read the text; past them it is kept only for a cut that reads it.
     page.keepText = textReaders_.contains(name);

@@ -6,6 +6,7 @@
 #include "fetch/service_hosts.h"
 #include "query/pacing.h"
 #include "query/query_run.h"
+#include "query/verification.h"
 #include "window/caption_label.h"
 #include "window/clickable_label.h"
 #include "window/domain_box.h"
@@ -87,6 +88,7 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       history_(*this, *this, clock_, std::move(history)),
       rules_(*this, *this, session.profile),
       waits_(session.waits != nullptr ? *session.waits : eventLoopWaits_),
+      verificationWindows_(session.browser, *this),
       webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
@@ -301,9 +303,12 @@ void Form1::runQuery() {
     {
         const UserInputBlocker blocker(*this);
         // The window waits out the pauses of the rules' pace, from the run's second
-        // request to a host on; after a blocked answer it does not rest.
+        // request to a host on; after a blocked answer it does not rest, but asks the user
+        // to pass the verification.
         PacedFetcher paced(fetcher_, rules_.pace(), waits_, pauses_);
-        const QueryContext context = rules_.contextFor(paced, clock_);
+        AskingToVerify verification(rules_.profile(), verificationWindows_);
+        QueryContext context = rules_.contextFor(paced, clock_);
+        context.onBlocked = &verification;
         history_.recordRun(
             countedBox_, [&] { QueryRun(*this, context, &lastDomain_).run(); }, rules_.lastTrace());
         rules_.runEnded();

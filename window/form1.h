@@ -9,6 +9,7 @@
 #include "window/background_transport.h"
 #include "window/event_loop_waits.h"
 #include "window/history/window_history.h"
+#include "window/verification_dialog.h"
 #include "window/web_panel_library.h"
 #include "window/window_message_box.h"
 #include "window/window_rules.h"
@@ -29,6 +30,7 @@ namespace quarnel {
 class CaptionLabel;
 class ClickableLabel;
 class DomainBox;
+class LateBrowserTransport;
 class QueryButton;
 
 // What main, or a test, chooses for one session of the window.
@@ -37,6 +39,9 @@ struct WindowSession {
     std::string profile;
     // Where the pauses between requests pass; null: in the window's event loop.
     Waits* waits = nullptr;
+    // The browser engine whose state a 安全验证 window shows, for a blocked search to be
+    // passed there; null: a blocked answer stands.
+    LateBrowserTransport* browser = nullptr;
 };
 
 // The one window of the program, with all its controls. The logic reaches the
@@ -105,6 +110,7 @@ private:
     EventLoopWaits eventLoopWaits_;
     Waits& waits_;
     RandomPauseDraw pauses_;
+    BrowserVerificationWindows verificationWindows_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;

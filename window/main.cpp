@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<quarnel::history::SqliteHistory> history;
     fontConfiguration.join();
-    quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history), {.profile = *profile, .waits = nullptr});
+    quarnel::Form1 form1(transport, lastDomain, urlOpener, openHistory(history),
+                         {.profile = *profile, .waits = nullptr, .browser = &browser});
     form1.load();
     if (const QScreen* screen = form1.screen(); screen != nullptr) {
         form1.move(screen->availableGeometry().center() - form1.rect().center());

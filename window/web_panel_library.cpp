@@ -61,11 +61,11 @@ QString WebPanelLibrary::path() {
     return lateLibraryPath(QUARNEL_WEB_PANELS_INSTALLED, QUARNEL_WEB_PANELS_BUILT);
 }
 
-QWidget* WebPanelLibrary::createPanel(QWidget* parent) {
+QWidget* WebPanelLibrary::createPanel(QWidget* parent, QObject* profile) {
     quietenWebEngine();
-    using CreatePanel = QWidget* (*)(QWidget*);
+    using CreatePanel = QWidget* (*)(QWidget*, QObject*);
     const auto create = reinterpret_cast<CreatePanel>(library_.resolve("quarnelCreateWebPanel"));
-    return create != nullptr ? create(parent) : nullptr;
+    return create != nullptr ? create(parent, profile) : nullptr;
 }
 
 bool isWebPanel(const QWidget* widget) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class QObject;
 class QWidget;
 
 namespace quarnel {
@@ -20,8 +21,9 @@ public:
     // The installed library beside this program's install, else the one in the build tree.
     static QString path();
 
-    // A new, blank panel in `parent`; null when the library cannot be loaded.
-    QWidget* createPanel(QWidget* parent);
+    // A new, blank panel in `parent`, showing pages in `profile` (a QWebEngineProfile, or
+    // null for one that keeps nothing); null when the library cannot be loaded.
+    QWidget* createPanel(QWidget* parent, QObject* profile = nullptr);
 
 private:
     QLibrary library_;

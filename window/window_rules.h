@@ -30,6 +30,7 @@ public:
 
     // What a query run needs to cut values by the chosen rules, tracing into this.
     QueryContext contextFor(PageFetcher& fetcher, const Clock& clock);
+    const rules::Profile& profile() const { return loaded_.profile; }
     // How the chosen rules space their requests out.
     const rules::Pace& pace() const { return loaded_.profile.pace; }
     const RunTrace& lastTrace() const { return trace_; }

@@ -49,10 +49,11 @@ struct CurrentSite {
         };
     }
 
-    // The authority behind the site's certificate, trusted by libcurl (CURL_CA_BUNDLE)
+    // The authority behind the site's certificate (which names the verification gate's host
+    // too), trusted by libcurl (CURL_CA_BUNDLE)
     // and by the browser engine of a user whose home is `home`, made in `folder`.
     static TestAuthority trustedAuthority(const std::filesystem::path& folder, const std::filesystem::path& home) {
-        TestAuthority authority = makeTestAuthority(folder, {"www.baidu.com", "openpagerank.com"});
+        TestAuthority authority = makeTestAuthority(folder, {"www.baidu.com", std::string(fakeweb::kVerificationHost), "openpagerank.com"});
         trustInBrowserStore(home, authority);
         return authority;
     }

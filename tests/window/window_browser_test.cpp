@@ -2,12 +2,11 @@
 // ranged searches behind the fingerprint gate, the search without a range behind the
 // script gate. The window's own browser engine, loaded at the first search, gets through.
 #include "controls/last_domain_file.h"
-#include "fetch/cookie_jar.h"
 #include "window/form1.h"
 #include "window/late_browser_transport.h"
 #include "window/late_curl_transport.h"
 #ifndef Q_MOC_RUN
-#include "tests/support/current_site.h"
+#include "tests/window/gated_site.h"
 #include "tests/window/queried_site.h"
 #endif
 
@@ -16,51 +15,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-#include <unistd.h>
-
-#include <fstream>
-
 namespace quarnel {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::CurrentSite;
 
-// Every folder of the user in one of the test's own, the user's browser trusting the site's
-// authority, fake-web the proxy of every request and the current rules chosen: all before
-// the application starts, as Chromium reads the proxies and the certificate store then.
-struct GatedSite {
-    GatedSite() {
-        fs::remove_all(folder);
-        const testing::TestAuthority authority = CurrentSite::trustedAuthority(folder / "ca", folder / "home");
-        server.serveTls(authority.serverCertificate, authority.serverKey);
-        server.start();
-        const std::pair<const char*, std::string> environment[] = {{"HOME", (folder / "home").string()},
-                                                                   {"XDG_CONFIG_HOME", (folder / "config").string()},
-                                                                   {"XDG_STATE_HOME", (folder / "state").string()},
-                                                                   {"XDG_DATA_HOME", (folder / "data").string()},
-                                                                   {"https_proxy", server.proxyUrl()},
-                                                                   {"http_proxy", server.proxyUrl()},
-                                                                   {"no_proxy", ""},
-                                                                   {"CURL_CA_BUNDLE", authority.certificate.string()},
-                                                                   {"QUARNEL_OPR_KEY", "K3Y"}};
-        for (const auto& [name, value] : environment) {
-            ::setenv(name, value.c_str(), 1);
-        }
-        fs::create_directories(folder / "config" / "Quarnel");
-        std::ofstream(folder / "config" / "Quarnel" / "quarnel.conf") << "[General]\nprofile=current\n";
-    }
-    ~GatedSite() {
-        server.stop();
-        fs::remove_all(folder);
-    }
-
-    const fs::path folder = fs::temp_directory_path() / ("quarnel-window-browser-" + std::to_string(::getpid()));
-    const fs::path cookies = folder / "state" / "cookies.txt";
-    fakeweb::Server server{CurrentSite::routes(fakeweb::Gate::Fingerprint, fakeweb::Gate::Script)};
-};
-
-GatedSite site;
+testing::GatedSite site("quarnel-window-browser", fakeweb::Gate::Fingerprint, fakeweb::Gate::Script);
 
 }  // namespace
 
@@ -99,11 +60,7 @@ private slots:
                  QStringList({CurrentSite::kPageRank, CurrentSite::kRangedCount, CurrentSite::kRangedCount,
                               CurrentSite::kRangedCount, CurrentSite::kAllCount}));
         // The cookie the script gate's page set went into the jar the command line reads too.
-        const Expected<std::vector<Cookie>> jar = CookieJar(site.cookies).load();
-        QVERIFY(jar.ok());
-        QVERIFY(std::any_of(jar->begin(), jar->end(), [](const Cookie& cookie) {
-            return cookie.name + "=" + cookie.value == fakeweb::kScriptCookie;
-        }));
+        QVERIFY(site.jarHolds(fakeweb::kScriptCookie));
         // The engine's state is there for a view that is to be the same browser.
         QVERIFY(browser.profile() != nullptr && browser.profile()->inherits("QWebEngineProfile"));
     }
