@@ -26,6 +26,13 @@ struct RunFilter {
     std::optional<std::chrono::sys_seconds> until;  // inclusive
 };
 
+// Of one recorded domain, what a table of all the user's sites shows.
+struct DomainRuns {
+    std::string domain;
+    std::vector<RunRecord> recent;      // its last runs, oldest first: the latest is the last
+    std::optional<RunRecord> compared;  // the last run before the latest that reached every service
+};
+
 // What the history window and the command line read.
 class HistoryReader {
 public:
@@ -34,6 +41,9 @@ public:
     virtual Expected<std::vector<std::string>> domains() const = 0;
     // The matching runs, oldest first.
     virtual Expected<std::vector<RunRecord>> runs(const RunFilter& filter) const = 0;
+    // Every recorded domain, sorted, with its last `recent` runs (at least the latest), and
+    // the run it is compared with as reachedEveryService says.
+    virtual Expected<std::vector<DomainRuns>> latestRuns(std::size_t recent) const = 0;
 };
 
 }  // namespace quarnel::history

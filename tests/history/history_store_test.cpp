@@ -103,6 +103,57 @@ TEST_F(HistoryStoreTest, AnEmptyFileHasNoRunsAndBecomesOursButANewerOrForeignDat
     }
 }
 
+// The run's name in the latest-runs cases: its day count.
+std::string nameOf(const RunRecord& run) {
+    return run.results[Result::DayCount].value_or("?");
+}
+
+TEST_F(HistoryStoreTest, LatestRunsAreEachDomainsLastRunsAndTheLastCompleteOneBeforeItsLatest) {
+    const auto at = [](int second) { return kNewYear + std::chrono::seconds(second); };
+    const auto run = [&](const char* domain, int second, const char* name, int failures = 0, int blocked = 0) {
+        return RunRecord{.startedAt = at(second), .domain = domain, .fetchFailures = failures,
+                         .results = RunResults({name}), .blockedPages = blocked};
+    };
+    // A domain a stopped pass did not query has a run that reached no service.
+    auto notQueried = run("e.cn", 2, "e2");
+    notQueried.notQueried = kNotQueriedBlocked;
+    SqliteHistory history(path_);
+    ASSERT_TRUE(history.recordAll({
+        run("a.cn", 1, "a1"), run("a.cn", 2, "a2", 1), run("a.cn", 3, "a3", 0, 1), run("a.cn", 4, "a4", 2),
+        run("a.cn", 5, "a5", 1),
+        // Several runs in one second: their order is the order they were recorded in.
+        run("b.cn", 1, "b1"), run("b.cn", 2, "b2"), run("b.cn", 2, "b3"),
+        run("c.cn", 1, "c1", 3),
+        run("d.cn", 1, "d1"), run("d.cn", 1, "d2", 1), run("d.cn", 1, "d3", 1), run("d.cn", 2, "d4"),
+        run("e.cn", 1, "e1"), notQueried, run("e.cn", 3, "e3"),
+    }));
+    struct Expected {
+        std::vector<std::string> recent;
+        std::string compared;  // empty for none
+    };
+    const std::vector<std::pair<std::size_t, std::vector<Expected>>> cases = {
+        {1, {{{"a5"}, "a1"}, {{"b3"}, "b2"}, {{"c1"}, ""}, {{"d4"}, "d1"}, {{"e3"}, "e1"}}},
+        {3, {{{"a3", "a4", "a5"}, "a1"}, {{"b1", "b2", "b3"}, "b2"}, {{"c1"}, ""}, {{"d2", "d3", "d4"}, "d1"},
+             {{"e1", "e2", "e3"}, "e1"}}},
+        {0, {{{"a5"}, "a1"}, {{"b3"}, "b2"}, {{"c1"}, ""}, {{"d4"}, "d1"}, {{"e3"}, "e1"}}},
+    };
+    for (const auto& [recent, expected] : cases) {
+        SCOPED_TRACE(recent);
+        const std::vector<DomainRuns> latest = history.latestRuns(recent).value();
+        ASSERT_EQ(latest.size(), expected.size());
+        for (std::size_t i = 0; i < latest.size(); ++i) {
+            std::vector<std::string> names;
+            for (const RunRecord& each : latest[i].recent) {
+                names.push_back(nameOf(each));
+            }
+            EXPECT_EQ(latest[i].domain, std::string(1, static_cast<char>('a' + i)) + ".cn");
+            EXPECT_EQ(names, expected[i].recent) << latest[i].domain;
+            EXPECT_EQ(latest[i].compared ? nameOf(*latest[i].compared) : "", expected[i].compared) << latest[i].domain;
+        }
+    }
+    EXPECT_TRUE(SqliteHistory(folder_ / "none.sqlite3").latestRuns(30).value().empty());
+}
+
 // A database of an earlier version (before the rules were recorded; before a domain not
 // queried was; before the transports were): read as it is, then taken forward once by the
 // first record, its runs kept as runs of the classic rules, queried, of no known transport.
@@ -131,6 +182,7 @@ TEST_F(HistoryStoreTest, AnOlderDatabaseIsReadAsItIsAndMigratedOnceByTheFirstRec
         }
         const std::string before = bytesOf(path_);
         ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
+        EXPECT_EQ(SqliteHistory(path_).latestRuns(30).value().at(0).recent.at(0).results[Result::DayCount], "12");
         EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
 
         const RunRecord recorded = runOf("b.cn", kNewYear);
