@@ -1,8 +1,12 @@
 #pragma once
 
 #include "base/run_record.h"
+#include "history/sqlite_history.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 // A run shaped like a real one: counts with thousands separators, a snapshot date,
 // the home page check and a PageRank.
@@ -21,4 +25,24 @@ inline quarnel::RunRecord benchRun(int domain, int day) {
     run.results[quarnel::Result::PageRank] = std::to_string(day % 8);
     run.results[quarnel::Result::HijackVerdict] = "pr真实";
     return run;
+}
+
+inline constexpr int kBenchDomains = 1000;
+inline constexpr int kBenchDays = 3650;
+
+// Ten years of daily runs of 1,000 domains, a day's runs of every domain after another.
+inline void seedBenchHistory(quarnel::history::SqliteHistory& history) {
+    std::vector<quarnel::RunRecord> batch;
+    for (int day = 0; day < kBenchDays; ++day) {
+        for (int domain = 0; domain < kBenchDomains; ++domain) {
+            batch.push_back(benchRun(domain, day));
+        }
+        if (batch.size() >= 50'000 || day == kBenchDays - 1) {
+            if (const auto recorded = history.recordAll(batch); !recorded) {
+                std::fprintf(stderr, "history: %s\n", recorded.reason().c_str());
+                std::exit(1);
+            }
+            batch.clear();
+        }
+    }
 }

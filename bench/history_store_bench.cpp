@@ -19,8 +19,8 @@ using Clock = std::chrono::steady_clock;
 using quarnel::RunRecord;
 using quarnel::history::SqliteHistory;
 
-constexpr int kDomains = 1000;
-constexpr int kDays = 3650;
+constexpr int kDomains = kBenchDomains;
+constexpr int kDays = kBenchDays;
 constexpr int kRecords = 1000;
 
 // A figure measured on a failing database would mean nothing: say why and stop.
@@ -42,19 +42,6 @@ double percentile(std::vector<double> values, double share) {
     return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
-void seed(SqliteHistory& history) {
-    std::vector<RunRecord> batch;
-    for (int day = 0; day < kDays; ++day) {
-        for (int domain = 0; domain < kDomains; ++domain) {
-            batch.push_back(benchRun(domain, day));
-        }
-        if (batch.size() >= 50'000 || day == kDays - 1) {
-            orExit(history.recordAll(batch));
-            batch.clear();
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +57,7 @@ int main(int argc, char** argv) {
     SqliteHistory& history = *store;
     auto start = Clock::now();
     if (!std::filesystem::exists(path)) {
-        seed(history);
+        seedBenchHistory(history);
         std::printf("seeded %d runs (%d domains x %d days) in %.1f s\n", kDomains * kDays, kDomains, kDays,
                     milliseconds(Clock::now() - start) / 1000);
     }

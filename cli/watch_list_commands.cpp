@@ -62,10 +62,13 @@ int editWatchList(const std::filesystem::path& listFile, Invocation& invocation,
 }  // namespace
 
 std::optional<std::vector<std::string>> readWatchedDomains(const std::filesystem::path& listFile,
-                                                           Invocation& invocation) {
+                                                           Invocation& invocation, MissingList missing) {
     const auto text = readList(listFile, invocation);
     if (!text) {
         return std::nullopt;
+    }
+    if (!*text && missing == MissingList::Empty) {
+        return std::vector<std::string>{};
     }
     if (!*text) {
         invocation.err << kPrefix << "no watch list at " << listFile.string() << " yet; " << kAddHint << '\n';
