@@ -76,7 +76,7 @@ void addShortfalls(quarnel::history::SqliteHistory& history) {
 }
 
 std::size_t rowsOf(const std::filesystem::path& path, std::size_t recent, const std::vector<std::string>& watched) {
-    const auto recorded = quarnel::history::SqliteHistory(path).latestRuns(recent);
+    const auto recorded = quarnel::history::SqliteHistory(path).latestRuns(recent, std::nullopt);
     if (!recorded) {
         std::fprintf(stderr, "history: %s\n", recorded.reason().c_str());
         std::exit(1);

@@ -98,7 +98,7 @@ int printStatus(const StatusOptions& options, Invocation& invocation) {
         watched = std::move(listed).value_or(std::vector<std::string>{});
     }
     // The table needs only the latest run and the one compared with.
-    auto recorded = history::SqliteHistory(invocation.historyFile).latestRuns(1);
+    auto recorded = history::SqliteHistory(invocation.historyFile).latestRuns(1, std::nullopt);
     if (!recorded) {
         tellHistoryError(invocation, recorded.reason());
         return kExitHistoryFailed;

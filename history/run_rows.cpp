@@ -37,7 +37,10 @@ std::optional<std::string> requestsJson(const RunRecord& run) {
 }
 
 void readRequests(const std::optional<std::string>& stored, RunRecord& run) {
-    const nlohmann::json requests = nlohmann::json::parse(stored.value_or("[]"), nullptr, false);
+    if (!stored) {
+        return;  // a run from before the transports were recorded
+    }
+    const nlohmann::json requests = nlohmann::json::parse(*stored, nullptr, false);
     if (!requests.is_array()) {
         return;  // a damaged cell costs the requests, never the run
     }
@@ -52,7 +55,10 @@ void readRequests(const std::optional<std::string>& stored, RunRecord& run) {
 }
 
 void readReasons(const std::optional<std::string>& stored, RunRecord& run) {
-    const nlohmann::json reasons = nlohmann::json::parse(stored.value_or("{}"), nullptr, false);
+    if (!stored) {
+        return;  // most runs: every value found
+    }
+    const nlohmann::json reasons = nlohmann::json::parse(*stored, nullptr, false);
     if (!reasons.is_object()) {
         return;  // a damaged cell costs the reasons, never the run
     }

@@ -38,18 +38,19 @@ std::string selectRuns(int version) {
            " FROM runs WHERE started >= ? AND started <= ?";
 }
 
-// Of each domain, its last ?1 + 1 runs (a few more when several started in the second
-// of the first of them), each with whether it reached every service and whether it is
-// one of those; then, when older than all of them, the runs of the second in which the
-// last run before the latest that reached every service started (?2 stands for no
-// second). Each domain is done with before the next: its lookups are walks down one
-// stretch of the primary key, over the few pages they share. LIMIT -1 has SQLite work
-// out each domain's edges once, not once for every place they are used; CROSS JOIN
-// keeps it from scanning every run to find the few it needs.
-std::string selectLatestRuns(int version) {
+// Of each domain (every one, or only ?3), its last ?1 + 1 runs (a few more when several
+// started in the second of the first of them), each with whether it reached every
+// service and whether it is one of those; then, when older than all of them, the runs of
+// the second in which the last run before the latest that reached every service started
+// (?2 stands for no second). Each domain is done with before the next: its lookups are
+// walks down one stretch of the primary key, over the few pages they share. LIMIT -1 has
+// SQLite work out each domain's edges once, not once for every place they are used;
+// CROSS JOIN keeps the domains the outer loop, so that SQLite never scans every run for
+// the few it needs, and a domain's runs come together, in the order of the key.
+std::string selectLatestRuns(int version, bool oneDomain) {
     const std::string complete = reachedEveryServiceFor(version);
     const std::string columns = runColumnsFor(version);
-    return kEachDomain +
+    return (oneDomain ? std::string("WITH next(name) AS (SELECT ?3)") : kEachDomain) +
            ", edges AS (SELECT name,"
            " ifnull((SELECT started FROM runs WHERE domain = next.name ORDER BY started DESC, seq DESC"
            " LIMIT 1 OFFSET ?1), ?2) AS first_recent,"
@@ -60,35 +61,40 @@ std::string selectLatestRuns(int version) {
            " FROM next WHERE name IS NOT NULL LIMIT -1)"
            " SELECT " + columns + ", " + complete + ", started >= first_recent FROM edges CROSS JOIN runs"
            " ON domain = edges.name AND started >= min(first_recent, ifnull(compared, first_recent))"
-           " WHERE started >= first_recent OR (started = compared AND " + complete + ")"
-           " ORDER BY domain, started, seq";
+           " WHERE started >= first_recent OR (started = compared AND " + complete + ")";
 }
 
-// A domain's rows of selectLatestRuns, oldest first.
-struct LatestRow {
-    RunRecord run;
-    bool complete;
-    bool recent;
+// Makes one domain's DomainRuns of its rows of selectLatestRuns, taken in order, one at a
+// time: only the latest run and the one compared with are kept whole.
+class DomainRunsBuilder {
+public:
+    explicit DomainRunsBuilder(std::string domain) { built_.domain = std::move(domain); }
+
+    const std::string& domain() const { return built_.domain; }
+
+    void add(RunRecord run, bool complete, bool recent) {
+        if (built_.latest && latestComplete_) {
+            built_.compared = std::move(built_.latest);
+        }
+        if (recent) {
+            built_.recent.push_back(numbersOf(run.results));
+        }
+        built_.latest = std::move(run);
+        latestComplete_ = complete;
+    }
+
+    DomainRuns finish(std::size_t recent) && {
+        // Runs that started in the same second as the first of the last ones come along.
+        if (built_.recent.size() > recent) {
+            built_.recent.erase(built_.recent.begin(), built_.recent.end() - static_cast<std::ptrdiff_t>(recent));
+        }
+        return std::move(built_);
+    }
+
+private:
+    DomainRuns built_;
+    bool latestComplete_ = false;
 };
-
-DomainRuns domainRunsOf(std::vector<LatestRow>& rows, std::size_t recent) {
-    DomainRuns domain{rows.back().run.domain, {}, {}};
-    for (std::size_t i = rows.size() - 1; i-- > 0;) {
-        if (rows[i].complete) {
-            domain.compared = rows[i].run;
-            break;
-        }
-    }
-    for (LatestRow& row : rows) {
-        if (row.recent) {
-            domain.recent.push_back(std::move(row.run));
-        }
-    }
-    if (domain.recent.size() > recent) {
-        domain.recent.erase(domain.recent.begin(), domain.recent.end() - static_cast<std::ptrdiff_t>(recent));
-    }
-    return domain;
-}
 
 int schemaVersionOf(SQLite::Database& db) {
     return db.execAndGet("PRAGMA user_version").getInt();
@@ -289,7 +295,8 @@ Expected<std::vector<RunRecord>> SqliteHistory::runs(const RunFilter& filter) co
     });
 }
 
-Expected<std::vector<DomainRuns>> SqliteHistory::latestRuns(std::size_t recent) const {
+Expected<std::vector<DomainRuns>> SqliteHistory::latestRuns(std::size_t recent,
+                                                            const std::optional<std::string>& domain) const {
     recent = std::max<std::size_t>(recent, 1);
     return guarded(reader_, [&]() -> Expected<std::vector<DomainRuns>> {
         std::vector<DomainRuns> found;
@@ -297,24 +304,40 @@ Expected<std::vector<DomainRuns>> SqliteHistory::latestRuns(std::size_t recent) 
         if (db == nullptr) {
             return found;
         }
-        SQLite::Statement query(*db, selectLatestRuns(schemaVersionOf(*db)));
+        SQLite::Statement query(*db, selectLatestRuns(schemaVersionOf(*db), domain.has_value()));
         query.bind(1, static_cast<std::int64_t>(recent - 1));
         query.bind(2, std::numeric_limits<std::int64_t>::min());
-        std::vector<LatestRow> rows;
+        if (domain) {
+            query.bind(3, *domain);
+        }
+        // No ORDER BY: SQLite's sorter would hold every domain's runs at once, and spill
+        // them to a temporary file.
+        std::optional<DomainRunsBuilder> building;
         while (query.executeStep()) {
             RunRecord run = runOfRow(query);
-            if (!rows.empty() && rows.back().run.domain != run.domain) {
-                found.push_back(domainRunsOf(rows, recent));
-                rows.clear();
+            if (!building || building->domain() != run.domain) {
+                if (building) {
+                    found.push_back(std::move(*building).finish(recent));
+                }
+                building.emplace(run.domain);
             }
-            rows.push_back({std::move(run), query.getColumn(kRunColumnCount).getInt() != 0,
-                            query.getColumn(kRunColumnCount + 1).getInt() != 0});
+            building->add(std::move(run), query.getColumn(kRunColumnCount).getInt() != 0,
+                          query.getColumn(kRunColumnCount + 1).getInt() != 0);
         }
-        if (!rows.empty()) {
-            found.push_back(domainRunsOf(rows, recent));
+        if (building) {
+            found.push_back(std::move(*building).finish(recent));
         }
         return found;
     });
+}
+
+ResultNumbers numbersOf(const RunResults& results) {
+    ResultNumbers numbers;
+    for (std::size_t i = 0; i < kResults.size(); ++i) {
+        const std::optional<std::string>& text = results[kResults[i].result];
+        numbers[i] = text ? countValue(*text) : std::nullopt;
+    }
+    return numbers;
 }
 
 }  // namespace quarnel::history

@@ -36,7 +36,7 @@ std::vector<SiteStatus> siteStatuses(std::vector<history::DomainRuns> recorded,
     }
     std::vector<SiteStatus> sites(watched.size());
     for (std::size_t i = 0; i < watched.size(); ++i) {
-        sites[i] = {{watched[i], {}, {}}, true};
+        sites[i] = {{watched[i], {}, {}, {}}, true};
     }
     for (history::DomainRuns& domain : recorded) {
         if (const auto place = placeOf.find(domain.domain); place != placeOf.end()) {

@@ -14,7 +14,7 @@ struct SiteStatus {
     history::DomainRuns runs;  // none for a watched domain never queried
     bool watched = false;
 
-    const RunRecord* latest() const { return runs.recent.empty() ? nullptr : &runs.recent.back(); }
+    const RunRecord* latest() const { return runs.latest ? &*runs.latest : nullptr; }
 };
 
 // The watched domains first, in the list's order (those never queried too), then every
