@@ -84,7 +84,8 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       fetcher_(transport_, countedBox_),
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
-      history_(*this, *this, clock_, std::move(history)),
+      history_(*this, *this, clock_, history),
+      overview_(*this, *this, history_, std::move(history), history_.showHistoryAction()),
       rules_(*this, *this, session.profile),
       waits_(session.waits != nullptr ? *session.waits : eventLoopWaits_),
       webPanels_(WebPanelLibrary::path()) {
@@ -298,6 +299,7 @@ void Form1::runQuery() {
         return;
     }
     queryInProgress_ = true;
+    overview_.setQueryRunning(true);
     {
         const UserInputBlocker blocker(*this);
         // The window waits out the pauses of the rules' pace, from the run's second
@@ -308,6 +310,7 @@ void Form1::runQuery() {
             countedBox_, [&] { QueryRun(*this, context, &lastDomain_).run(); }, rules_.lastTrace());
         rules_.runEnded();
     }
+    overview_.setQueryRunning(false);
     queryInProgress_ = false;
 }
 

@@ -9,6 +9,7 @@
 #include "window/background_transport.h"
 #include "window/event_loop_waits.h"
 #include "window/history/window_history.h"
+#include "window/overview/window_overview.h"
 #include "window/web_panel_library.h"
 #include "window/window_message_box.h"
 #include "window/window_rules.h"
@@ -101,6 +102,7 @@ private:
     UrlOpener& urlOpener_;
     SystemClock clock_;
     WindowHistory history_;
+    WindowOverview overview_;
     WindowRules rules_;
     EventLoopWaits eventLoopWaits_;
     Waits& waits_;

@@ -1,0 +1,258 @@
+// The overview of every site: its rows against `quarnel-cli status` over the same
+// history, sorting, the check box editing the watch list, the size and sort order kept,
+// and the way there and on from the main window.
+
+#include "window/overview/overview_window.h"
+#include "cli/command_line.h"
+#include "controls/last_domain_file.h"
+#include "history/sqlite_history.h"
+#include "window/form1.h"
+#include "window/overview/site_table_model.h"
+// moc would misread the raw strings in sample_pages.h.
+#ifndef Q_MOC_RUN
+#include "tests/support/fixed_clock.h"
+#include "tests/support/scripted_transport.h"
+#include "tests/window/queried_site.h"
+#endif
+
+#include <QtTest>
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace quarnel {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string bytesOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void write(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A history and a watch list in a folder of their own, and the overview of them.
+struct Sites {
+    QTemporaryDir folder;
+    std::filesystem::path historyFile = std::filesystem::path(folder.path().toStdString()) / "history.sqlite3";
+    std::filesystem::path listFile = std::filesystem::path(folder.path().toStdString()) / "watch.txt";
+    history::SqliteHistory store{historyFile};
+    testing::FixedClock clock;
+
+    // A run `daysAgo` before the clock's now with the four counts and the PageRank, and
+    // `reason` for each of them that is empty.
+    void record(const std::string& domain, int daysAgo, std::vector<std::optional<std::string>> values,
+                int fetchFailures = 0, int blocked = 0, const std::string& reason = "") {
+        values.resize(5);
+        RunRecord run{.startedAt = clock.at - std::chrono::days(daysAgo),
+                      .domain = domain,
+                      .fetchFailures = fetchFailures,
+                      .results = RunResults({values[0], values[1], values[2], values[3], {}, {}, values[4], {}}),
+                      .profile = "current",
+                      .blockedPages = blocked};
+        for (const ResultInfo& info : kResults) {
+            if (!run.results[info.result] || run.results[info.result]->empty()) {
+                run.reasons[static_cast<std::size_t>(info.result)] = reason;
+            }
+        }
+        QVERIFY(store.record(run).ok());
+    }
+
+    std::unique_ptr<OverviewWindow> open() {
+        auto window = std::make_unique<OverviewWindow>(HistoryAccess{&store, &store, {}}, listFile, nullptr);
+        window->reload();
+        return window;
+    }
+
+    // `quarnel-cli status` over the same history and list, each line cut into its cells.
+    std::vector<std::vector<std::string>> statusTable() {
+        std::ostringstream out, err;
+        std::istringstream in;
+        cli::Invocation invocation{clock, out, err, in, false, historyFile, {}};
+        if (cli::runCommandLine({"status", "--watch-file", listFile.string()}, invocation) != 0) {
+            qWarning() << err.str().c_str();
+        }
+        static const std::regex kGap(" {2,}");
+        std::vector<std::vector<std::string>> rows;
+        std::istringstream lines(out.str());
+        for (std::string line; std::getline(lines, line);) {
+            rows.emplace_back(std::sregex_token_iterator(line.begin(), line.end(), kGap, -1),
+                              std::sregex_token_iterator());
+        }
+        return rows;
+    }
+};
+
+QStringList domainsShown(const QAbstractItemModel& model) {
+    QStringList domains;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        domains << model.index(row, SiteTableModel::Domain).data().toString();
+    }
+    return domains;
+}
+
+}  // namespace
+
+class OverviewWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // the window's size is remembered out of the user's way
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+
+    void init() { QSettings(QStringLiteral("Quarnel"), QStringLiteral("quarnel")).clear(); }
+
+    // The way the figures were checked to be the same in both front ends.
+    void rowsShowWhatQuarnelCliStatusPrints() {
+        Sites sites;
+        sites.record("example.com", 4, {"100", "1,000", "约2,000", "10,000", "3"});
+        sites.record("example.com", 3, {"50"}, 2, 0, "fetch failed");
+        sites.record("example.com", 2, {"1", "1", "1", "1", "1"}, 0, 1);
+        sites.record("example.com", 1, {"1,234", "1,000", "1,990", "", "4"}, 0, 0, "no count on the page");
+        sites.record("blocked.cn", 3, {"5", "5", "5", "5", "2"});
+        sites.record("blocked.cn", 1, {"", "", "", "", "2"}, 0, 2, "the page is blocked (百度安全验证)");
+        sites.record("down.cn", 1, {}, 7, 0, "fetch failed");
+        write(sites.listFile, "example.com\nnever.cn\n");
+
+        const auto window = sites.open();
+        const SiteTableModel& model = window->sites();
+        const auto printed = sites.statusTable();
+
+        QCOMPARE(static_cast<std::size_t>(model.rowCount()), printed.size() - 1);
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const std::vector<std::string>& cells = printed[static_cast<std::size_t>(row) + 1];
+            const bool watched = model.index(row, SiteTableModel::Watched).data(Qt::CheckStateRole) == Qt::Checked;
+            QCOMPARE(cells.at(0), std::string(watched ? "✓" : ""));
+            QCOMPARE(model.index(row, SiteTableModel::Domain).data().toString().toStdString(), cells.at(1));
+            if (model.domainAt(row) == "never.cn") {
+                continue;  // never queried: 未查询 in the window, "never" on the command line
+            }
+            for (int column = SiteTableModel::Latest; column < SiteTableModel::kColumns; ++column) {
+                const auto at = static_cast<std::size_t>(column - SiteTableModel::Latest + 2);
+                QCOMPARE(model.index(row, column).data().toString().toStdString(), at < cells.size() ? cells[at] : "");
+            }
+        }
+        QCOMPARE(domainsShown(model), (QStringList{"example.com", "never.cn", "blocked.cn", "down.cn"}));
+        QCOMPARE(model.index(0, SiteTableModel::DayCount).data().toString(), QString("1,234 ▲1,134"));
+        // The line beside a count: the last runs' numbers, a gap where a run had none.
+        QCOMPARE(model.index(0, SiteTableModel::WeekCount).data(SiteTableModel::kRecentRole).toList(),
+                 (QVariantList{1000, QVariant(), 1, 1000}));
+    }
+
+    void sortingByACountOrdersByItsNumberNotItsText() {
+        Sites sites;
+        sites.record("big.cn", 2, {"1,234"});
+        sites.record("small.cn", 1, {"987"});
+        sites.record("none.cn", 3, {""});
+        const auto window = sites.open();
+        auto* table = window->findChild<QTableView*>("sites");
+
+        table->sortByColumn(SiteTableModel::DayCount, Qt::DescendingOrder);
+        QCOMPARE(domainsShown(*table->model()), (QStringList{"big.cn", "small.cn", "none.cn"}));
+        table->sortByColumn(SiteTableModel::Latest, Qt::AscendingOrder);
+        QCOMPARE(domainsShown(*table->model()), (QStringList{"none.cn", "big.cn", "small.cn"}));
+        table->sortByColumn(SiteTableModel::Domain, Qt::AscendingOrder);
+        QCOMPARE(domainsShown(*table->model()), (QStringList{"big.cn", "none.cn", "small.cn"}));
+    }
+
+    void theCheckBoxEditsOnlyItsOwnLineOfTheList() {
+        Sites sites;
+        for (const char* domain : {"a.cn", "b.cn", "c.cn"}) {
+            sites.record(domain, 1, {"1"});
+        }
+        const std::string list = "\xEF\xBB\xBF# 我的网站\r\nb.cn\r\n\r\n# 旧的 old.cn\r\na.cn\r\n";
+        write(sites.listFile, list);
+        const auto window = sites.open();
+        SiteTableModel& model = window->sites();
+        QCOMPARE(domainsShown(model), (QStringList{"b.cn", "a.cn", "c.cn"}));
+
+        QVERIFY(model.setData(model.index(2, SiteTableModel::Watched), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(bytesOf(sites.listFile), list + "c.cn\r\n");
+        QCOMPARE(model.index(2, SiteTableModel::Watched).data(Qt::CheckStateRole), QVariant(Qt::Checked));
+
+        QVERIFY(model.setData(model.index(0, SiteTableModel::Watched), Qt::Unchecked, Qt::CheckStateRole));
+        QCOMPARE(bytesOf(sites.listFile), "\xEF\xBB\xBF# 我的网站\r\n\r\n# 旧的 old.cn\r\na.cn\r\nc.cn\r\n");
+        QCOMPARE(model.index(0, SiteTableModel::Watched).data(Qt::CheckStateRole), QVariant(Qt::Unchecked));
+    }
+
+    void aListThatCannotBeEditedIsToldAndTheBoxStaysAsItWas() {
+        Sites sites;
+        sites.record("a.cn", 1, {"1"});
+        std::filesystem::create_directory(sites.listFile);  // a folder where the list should be
+        const auto window = sites.open();
+        SiteTableModel& model = window->sites();
+
+        QVERIFY(!model.setData(model.index(0, SiteTableModel::Watched), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(model.index(0, SiteTableModel::Watched).data(Qt::CheckStateRole), QVariant(Qt::Unchecked));
+        QVERIFY(window->findChild<QLabel*>("notice")->text().startsWith("监视列表未能修改："));
+        QVERIFY(std::filesystem::is_directory(sites.listFile));
+    }
+
+    void itsSizeAndSortOrderAreKept() {
+        Sites sites;
+        sites.record("a.cn", 1, {"1"});
+        {
+            const auto window = sites.open();
+            window->show();
+            window->resize(700, 420);
+            window->findChild<QTableView*>("sites")->sortByColumn(SiteTableModel::MonthCount, Qt::DescendingOrder);
+            window->hide();
+        }
+        const auto window = sites.open();
+        QCOMPARE(window->size(), QSize(700, 420));
+        const QHeaderView* header = window->findChild<QTableView*>("sites")->horizontalHeader();
+        QCOMPARE(header->sortIndicatorSection(), int(SiteTableModel::MonthCount));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    }
+
+    void opensFromTheMenuAndADoubleClickShowsTheSitesHistory() {
+        Sites sites;
+        qputenv("XDG_CONFIG_HOME", sites.folder.path().toUtf8());  // the list is quarnel/watch.txt there
+        sites.record("example.net", 1, {"1"});
+        sites.record(testing::kDomain, 1, {"2"});
+        LastDomainFile lastDomain(std::filesystem::path(sites.folder.path().toStdString()) / "dz.txt");
+        testing::ScriptedTransport transport;
+        testing::NoOpener opener;
+        Form1 form(transport, lastDomain, opener, {&sites.store, &sites.store, {}});
+
+        const QList<QAction*> actions = form.actions();
+        QCOMPARE(actions.at(0)->text(), QStringLiteral("站点一览…"));
+        QCOMPARE(actions.at(0)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+        QCOMPARE(actions.at(1)->text(), QStringLiteral("查询历史…"));
+        actions.at(0)->trigger();
+        auto* overview = form.findChild<OverviewWindow*>("OverviewWindow");
+        QVERIFY(overview != nullptr && overview->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(overview));
+
+        auto* table = overview->findChild<QTableView*>("sites");
+        const int row = static_cast<int>(domainsShown(*table->model()).indexOf("example.net"));
+        const QRect cell = table->visualRect(table->model()->index(row, SiteTableModel::Domain));
+        // A view takes a double click on the cell its button was pressed on.
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+
+        QCOMPARE(form.findChild<QLineEdit*>("Text3")->text(), QString("example.net"));
+        QWidget* history = form.findChild<QWidget*>("HistoryWindow");
+        QVERIFY(history != nullptr && history->isVisible());
+        QCOMPARE(history->findChild<QComboBox*>("domains")->currentText(), QString("example.net"));
+    }
+};
+
+}  // namespace quarnel
+
+QTEST_MAIN(quarnel::OverviewWindowTest)
+#include "overview_window_test.moc"
