@@ -1,0 +1,126 @@
+#include "watch/hand_pass.h"
+#include "history/sqlite_history.h"
+#include "watch/run_lock.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+namespace quarnel::watch {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Notes what the pass shows, in order.
+struct NotedProgress final : PassProgress {
+    void querying(std::size_t number, std::size_t total, const std::string& domain) override {
+        noted.push_back(std::to_string(number) + "/" + std::to_string(total) + " " + domain);
+    }
+    void waiting(std::chrono::seconds left) override { noted.push_back("wait " + std::to_string(left.count())); }
+    void recorded(const std::string& domain) override { noted.push_back("recorded " + domain); }
+    std::vector<std::string> noted;
+};
+
+// Goes on at once; the `cancelAt`th sleep (from 1) is where the user presses cancel.
+struct NotedSleeper final : Sleeper {
+    void sleep(std::chrono::milliseconds length) override {
+        slept.push_back(length);
+        if (slept.size() == cancelAt) {
+            cancel();
+        }
+    }
+    std::vector<std::chrono::milliseconds> slept;
+    std::size_t cancelAt = 0;
+    std::function<void()> cancel;
+};
+
+struct NoNotifier final : Notifier {
+    void notify(const std::string&, const std::string&) noexcept override {}
+};
+
+// A query that waits 2.5 s before its request, as a paced one does, and makes none once
+// the pass is cancelled: its run then misses every service.
+struct PacedSite final : SiteQuery {
+    RunRecord query(const std::string& domain) override {
+        lockHeld.push_back(RunLock(runLockPath(list), RunLock::Wait::No).state() == RunLock::State::Busy);
+        const bool asked = pass->pause(2500ms);
+        return {.domain = domain, .fetchFailures = asked ? 0 : 7, .results = RunResults({"12"})};
+    }
+    std::filesystem::path list;
+    HandPass* pass = nullptr;
+    std::vector<bool> lockHeld;
+};
+
+class HandPassTest : public ::testing::Test {
+protected:
+    HandPassTest() { std::filesystem::create_directories(folder_); }
+    ~HandPassTest() override { std::filesystem::remove_all(folder_); }
+
+    std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("quarnel-hand-pass-" + std::to_string(::getpid()) + "-" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::path list_ = folder_ / "watch.txt";
+    history::SqliteHistory history_{folder_ / "history.sqlite3"};
+    NoNotifier notifier_;
+    NotedSleeper sleeper_;
+    NotedProgress progress_;
+    PacedSite site_;
+    HandPass pass_{site_, history_, history_, notifier_, sleeper_, progress_};
+
+    HandPass::Ended run(const std::vector<std::string>& domains) {
+        site_.list = list_;
+        site_.pass = &pass_;
+        sleeper_.cancel = [this] { pass_.cancel(); };
+        std::ostringstream out, err;
+        return pass_.run(list_, domains, out, err);
+    }
+
+    std::vector<std::string> recordedDomains() {
+        std::vector<std::string> domains;
+        const std::vector<RunRecord> runs = history_.runs({}).value();
+        for (const RunRecord& run : runs) {
+            domains.push_back(run.domain);
+        }
+        return domains;
+    }
+};
+
+TEST_F(HandPassTest, ProgressComesInOrderAndTheLockIsHeldThroughoutThenLetGo) {
+    EXPECT_EQ(run({"a.cn", "b.cn"}), HandPass::Ended::Done);
+
+    EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/2 a.cn", "wait 3", "wait 2", "wait 1", "recorded a.cn",
+                                                         "2/2 b.cn", "wait 3", "wait 2", "wait 1", "recorded b.cn"}));
+    EXPECT_EQ(sleeper_.slept, (std::vector<std::chrono::milliseconds>{1s, 1s, 500ms, 1s, 1s, 500ms}));
+    EXPECT_EQ(recordedDomains(), (std::vector<std::string>{"a.cn", "b.cn"}));
+    EXPECT_EQ(site_.lockHeld, (std::vector<bool>{true, true}));
+    EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
+}
+
+TEST_F(HandPassTest, CancelInAWaitStopsBeforeTheNextDomainAndKeepsNothingOfTheCutRun) {
+    sleeper_.cancelAt = 4;  // in b.cn's first second
+
+    EXPECT_EQ(run({"a.cn", "b.cn", "c.cn"}), HandPass::Ended::Cancelled);
+
+    EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/3 a.cn", "wait 3", "wait 2", "wait 1", "recorded a.cn",
+                                                         "2/3 b.cn", "wait 3"}));
+    EXPECT_EQ(recordedDomains(), std::vector<std::string>{"a.cn"});
+    EXPECT_EQ(site_.lockHeld.size(), 2u);  // c.cn was never asked for
+    EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
+}
+
+TEST_F(HandPassTest, WhileAnotherPassHoldsTheListNothingIsQueried) {
+    const RunLock other(runLockPath(list_), RunLock::Wait::No);
+    ASSERT_EQ(other.state(), RunLock::State::Held);
+
+    EXPECT_EQ(run({"a.cn"}), HandPass::Ended::Busy);
+
+    EXPECT_TRUE(progress_.noted.empty());
+    EXPECT_TRUE(site_.lockHeld.empty());
+    EXPECT_TRUE(recordedDomains().empty());
+}
+
+}  // namespace
+}  // namespace quarnel::watch
