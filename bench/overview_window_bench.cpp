@@ -41,7 +41,7 @@ double timeToFirstPaint(const quarnel::HistoryAccess& access, const std::filesys
     qApp->installEventFilter(&watch);
     QElapsedTimer clock;
     clock.start();
-    quarnel::OverviewWindow window(access, list, nullptr);
+    quarnel::OverviewWindow window(access, list, std::nullopt, nullptr);
     window.reload();
     window.show();
     QWidget* table = window.findChild<QAbstractScrollArea*>("sites")->viewport();

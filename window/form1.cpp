@@ -85,9 +85,10 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
       history_(*this, *this, clock_, history),
-      overview_(*this, *this, history_, std::move(history), history_.showHistoryAction()),
       rules_(*this, *this, session.profile),
       waits_(session.waits != nullptr ? *session.waits : eventLoopWaits_),
+      overview_(*this, *this, history_, std::move(history), {transport_, clock_, [this] { return rules_.key(); }},
+                history_.showHistoryAction()),
       webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
@@ -328,9 +329,10 @@ void Form1::openLink(SearchLink link) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // A query cut short by closing the window ends the program at once: its results
-    // are gone with the window, and the domain is not remembered.
-    if (queryInProgress_) {
+    // A query or a watch pass cut short by closing the window ends the program at once:
+    // the query's results are gone with the window, the domain is not remembered, and
+    // the run of the pass going on is not recorded.
+    if (queryInProgress_ || overview_.passRunning()) {
         std::_Exit(EXIT_SUCCESS);
     }
     QWidget::closeEvent(event);

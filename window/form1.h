@@ -102,11 +102,11 @@ private:
     UrlOpener& urlOpener_;
     SystemClock clock_;
     WindowHistory history_;
-    WindowOverview overview_;
     WindowRules rules_;
     EventLoopWaits eventLoopWaits_;
     Waits& waits_;
     RandomPauseDraw pauses_;
+    WindowOverview overview_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;

@@ -1,7 +1,6 @@
 #include "window/overview/overview_window.h"
 
 #include "watch/watch_file.h"
-#include "watch/watch_list.h"
 #include "window/history/history_window.h"
 #include "window/overview/site_table_model.h"
 #include "window/overview/sparkline_delegate.h"
@@ -28,27 +27,20 @@ QSettings windowSettings() {
     return QSettings(QStringLiteral("Quarnel"), QStringLiteral("quarnel"));
 }
 
-// The watched domains; why not, when the list cannot be read. No list watches nothing.
-Expected<std::vector<std::string>> watchedDomains(const std::filesystem::path& listFile) {
-    if (listFile.empty()) {
-        return std::vector<std::string>{};
-    }
-    const auto text = watch::readWatchFile(listFile);
-    if (!text) {
-        return Failure{text.reason()};
-    }
-    return watch::parseWatchList(text->value_or("")).domains;
-}
-
 }  // namespace
 
-OverviewWindow::OverviewWindow(const HistoryAccess& access, std::filesystem::path watchList, QWidget* parent)
+OverviewWindow::OverviewWindow(const HistoryAccess& access, std::filesystem::path watchList,
+                               std::optional<WindowPassSetup> pass, QWidget* parent)
     : QWidget(parent, Qt::Window),
       reader_(access.reader),
       unavailable_(access.unavailable),
       watchList_(std::move(watchList)) {
     setObjectName(QStringLiteral("OverviewWindow"));
     setWindowTitle(QStringLiteral("站点一览"));
+    if (pass) {
+        checkNow_ = new CheckNowBar(std::move(*pass), access, watchList_, this);
+        connect(checkNow_, &CheckNowBar::runRecorded, this, &OverviewWindow::showRecorded);
+    }
     createControls();
     placeControls();
     resize(windowSettings().value(kSizeKey, kFirstSize).toSize());
@@ -103,10 +95,13 @@ void OverviewWindow::placeControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(notice_);
     layout->addWidget(table_, 1);
+    if (checkNow_ != nullptr) {
+        layout->addWidget(checkNow_);
+    }
 }
 
 void OverviewWindow::reload() {
-    auto watched = watchedDomains(watchList_);
+    const auto watched = watch::readWatchList(watchList_);
     std::vector<history::DomainRuns> recorded;
     QString notice;
     if (reader_ == nullptr) {
@@ -121,13 +116,25 @@ void OverviewWindow::reload() {
                   QString::fromStdString(watched.reason());
     }
     std::vector<watch::SiteStatus> sites =
-        watch::siteStatuses(std::move(recorded), watched ? *watched : std::vector<std::string>{});
+        watch::siteStatuses(std::move(recorded), watched ? watched->domains : std::vector<std::string>{});
     if (sites.empty() && notice.isEmpty()) {
         notice = QStringLiteral("还没有查询记录，也没有监视的网址。在主窗口查询一个网址后，它会列在这里。");
     }
     showNotice(notice);
     model_->setSites(std::move(sites));
     table_->resizeColumnsToContents();
+    if (checkNow_ != nullptr) {
+        checkNow_->lookForOtherPass();
+    }
+}
+
+void OverviewWindow::showRecorded(const std::string& domain) {
+    if (reader_ == nullptr) {
+        return;
+    }
+    if (auto read = reader_->latestRuns(kLineRuns, domain); read && !read->empty()) {
+        model_->updateRuns(std::move(read->front()));
+    }
 }
 
 void OverviewWindow::showNotice(const QString& notice) {

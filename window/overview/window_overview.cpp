@@ -12,12 +12,13 @@
 namespace quarnel {
 
 WindowOverview::WindowOverview(QWidget& window, ControlModel& controls, WindowHistory& history, HistoryAccess access,
-                               QAction* before)
+                               WindowPassSetup pass, QAction* before)
     : QObject(&window),
       window_(window),
       controls_(controls),
       history_(history),
       access_(std::move(access)),
+      pass_(std::move(pass)),
       // The list `quarnel-cli watch` and its timer go through.
       watchList_(watch::watchListPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))) {
     auto* action = new QAction(QStringLiteral("站点一览…"), &window_);
@@ -28,13 +29,25 @@ WindowOverview::WindowOverview(QWidget& window, ControlModel& controls, WindowHi
 
 void WindowOverview::showOverview() {
     if (overview_ == nullptr) {
-        overview_ = new OverviewWindow(access_, watchList_, &window_);
+        overview_ = new OverviewWindow(access_, watchList_, pass_, &window_);
+        overview_->checkNow()->setQueryRunning(queryRunning_);
         connect(overview_, &OverviewWindow::domainChosen, this, &WindowOverview::showSite);
     }
     overview_->reload();
     overview_->show();
     overview_->raise();
     overview_->activateWindow();
+}
+
+void WindowOverview::setQueryRunning(bool running) {
+    queryRunning_ = running;
+    if (overview_ != nullptr) {
+        overview_->checkNow()->setQueryRunning(running);
+    }
+}
+
+bool WindowOverview::passRunning() const {
+    return overview_ != nullptr && overview_->checkNow()->running();
 }
 
 void WindowOverview::showSite(const std::string& domain) {

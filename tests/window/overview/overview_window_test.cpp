@@ -1,11 +1,12 @@
 // The overview of every site: its rows against `quarnel-cli status` over the same
 // history, sorting, the check box editing the watch list, the size and sort order kept,
-// and the way there and on from the main window.
+// 立即检查 and its cancel, and the way there and on from the main window.
 
 #include "window/overview/overview_window.h"
 #include "cli/command_line.h"
 #include "controls/last_domain_file.h"
 #include "history/sqlite_history.h"
+#include "watch/run_lock.h"
 #include "window/form1.h"
 #include "window/overview/site_table_model.h"
 // moc would misread the raw strings in sample_pages.h.
@@ -22,6 +23,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 
 #include <fstream>
@@ -69,10 +72,24 @@ struct Sites {
         QVERIFY(store.record(run).ok());
     }
 
-    std::unique_ptr<OverviewWindow> open() {
-        auto window = std::make_unique<OverviewWindow>(HistoryAccess{&store, &store, {}}, listFile, nullptr);
+    // The overview, with 立即检查 asking `transport` when one is given.
+    std::unique_ptr<OverviewWindow> open(HttpTransport* transport = nullptr) {
+        std::optional<WindowPassSetup> pass;
+        if (transport != nullptr) {
+            pass.emplace(WindowPassSetup{*transport, clock, [] { return std::string(); }});
+        }
+        auto window = std::make_unique<OverviewWindow>(HistoryAccess{&store, &store, {}}, listFile, pass, nullptr);
         window->reload();
         return window;
+    }
+
+    std::vector<std::string> recordedDomains() {
+        std::vector<std::string> domains;
+        const std::vector<RunRecord> runs = store.runs({}).value();
+        for (const RunRecord& run : runs) {
+            domains.push_back(run.domain);
+        }
+        return domains;
     }
 
     // `quarnel-cli status` over the same history and list, each line cut into its cells.
@@ -217,6 +234,76 @@ private slots:
         const QHeaderView* header = window->findChild<QTableView*>("sites")->horizontalHeader();
         QCOMPARE(header->sortIndicatorSection(), int(SiteTableModel::MonthCount));
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    }
+
+    void checkNowRecordsEachWatchedSiteAndItsRowShowsTheRunAtOnce() {
+        Sites sites;
+        sites.record(testing::kDomain, 2, {"5"});
+        write(sites.listFile, testing::kDomain + "\n");
+        testing::ScriptedTransport transport;
+        for (const auto& [url, page] : testing::kPages) {
+            transport.serve(url, page);
+        }
+        const auto window = sites.open(&transport);
+        auto* progress = window->findChild<QProgressBar*>("checkProgress");
+        QStringList shownWhenRecorded;
+        connect(window->checkNow(), &CheckNowBar::runRecorded, this, [&] { shownWhenRecorded << progress->text(); });
+
+        QTest::mouseClick(window->findChild<QPushButton*>("checkNow"), Qt::LeftButton);
+
+        QCOMPARE(shownWhenRecorded, QStringList{"1 / 1 · example.com"});
+        QCOMPARE(window->sites().index(0, SiteTableModel::DayCount).data().toString(), QString("12 ▲7"));
+        QCOMPARE(window->findChild<QLabel*>("checkOutcome")->text(), QString("检查完毕：1 个网址"));
+        const std::vector<RunRecord> runs = sites.store.runs({}).value();
+        QCOMPARE(runs.size(), 2u);
+        QCOMPARE(runs[1].origin, RunOrigin::Window);
+        QCOMPARE(runs[1].profile, std::string("classic"));
+        QCOMPARE(transport.requests, testing::kFetches);
+    }
+
+    void cancelLeavesTheSiteBeingQueriedUnrecordedAndAsksForNoOther() {
+        Sites sites;
+        write(sites.listFile, testing::kDomain + "\nsecond.cn\nthird.cn\n");
+        testing::ScriptedTransport transport;
+        for (const auto& [url, page] : testing::kPages) {
+            transport.serve(url, page);
+        }
+        const auto window = sites.open(&transport);
+        // The user cancels while second.cn's first request is under way.
+        transport.onRequest = [&](const std::string& url) {
+            if (url.find("second.cn") != std::string::npos) {
+                QTest::mouseClick(window->findChild<QPushButton*>("cancelCheck"), Qt::LeftButton);
+            }
+        };
+
+        QTest::mouseClick(window->findChild<QPushButton*>("checkNow"), Qt::LeftButton);
+
+        QCOMPARE(sites.recordedDomains(), std::vector<std::string>{testing::kDomain});
+        std::vector<std::string> afterFirst(transport.requests.begin() + testing::kFetches.size(),
+                                            transport.requests.end());
+        QCOMPARE(afterFirst.size(), 1u);  // the request under way, and no other
+        QVERIFY(afterFirst[0].find("second.cn") != std::string::npos);
+        QCOMPARE(window->findChild<QLabel*>("checkOutcome")->text(), QString("检查已取消，已查询的结果已记入历史"));
+    }
+
+    void whileAnotherPassHoldsTheListTheButtonSaysSoAndNothingIsAsked() {
+        Sites sites;
+        write(sites.listFile, testing::kDomain + "\n");
+        testing::ScriptedTransport transport;
+        std::optional<watch::RunLock> timersPass(std::in_place, watch::runLockPath(sites.listFile),
+                                                 watch::RunLock::Wait::No);
+        const auto window = sites.open(&transport);
+        auto* button = window->findChild<QPushButton*>("checkNow");
+        QCOMPARE(button->text(), QString("另一检查正在进行"));
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(button->text(), QString("另一检查正在进行"));
+        QVERIFY(transport.requests.empty());
+
+        timersPass.reset();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(button->text(), QString("立即检查"));
+        QCOMPARE(transport.requests.size(), testing::kFetches.size());
     }
 
     void opensFromTheMenuAndADoubleClickShowsTheSitesHistory() {
