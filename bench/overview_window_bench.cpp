@@ -3,6 +3,7 @@
 // Prints the figures; asserts nothing.
 
 #include "bench/history_bench_runs.h"
+#include "bench/paint_watch.h"
 #include "tests/window/xvfb_server.h"
 #include "window/overview/overview_window.h"
 
@@ -16,24 +17,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <vector>
 
 namespace {
 
 constexpr int kRepeats = 5;
 constexpr int kWatched = 50;
-
-// Notes which widgets have been painted.
-struct PaintWatch final : QObject {
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted.insert(target);
-        }
-        return false;
-    }
-    std::set<QObject*> painted;
-};
 
 // Milliseconds from creating the window until its table has been painted.
 double timeToFirstPaint(const quarnel::HistoryAccess& access, const std::filesystem::path& list) {
@@ -73,14 +62,8 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("quarnel-overview-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const auto path = argc == 2 ? std::filesystem::path(argv[1]) : folder / "history.sqlite3";
+    ensureBenchHistory(path);
     quarnel::history::SqliteHistory store(path);
-    if (!std::filesystem::exists(path)) {
-        QElapsedTimer seeding;
-        seeding.start();
-        seedBenchHistory(store);
-        std::printf("seeded %d runs (%d domains x %d days) in %.1f s\n", kBenchDomains * kBenchDays, kBenchDomains,
-                    kBenchDays, static_cast<double>(seeding.elapsed()) / 1000);
-    }
     std::ofstream list(folder / "watch.txt");
     for (int domain = 0; domain < kWatched; ++domain) {
         list << benchRun(domain * 7, 0).domain << '\n';

@@ -87,22 +87,13 @@ std::size_t rowsOf(const std::filesystem::path& path, std::size_t recent, const 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s QUARNEL_CLI [DATABASE]\n(a DATABASE given is seeded when missing and kept)\n",
-                     argv[0]);
+    const std::optional<CliBench> bench = cliBenchOf(argc, argv, "quarnel-status-bench");
+    if (!bench) {
         return 2;
     }
-    const auto folder = std::filesystem::temp_directory_path() / ("quarnel-status-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const auto path = argc == 3 ? std::filesystem::path(argv[2]) : folder / "history.sqlite3";
-    if (!std::filesystem::exists(path)) {
-        const auto start = Clock::now();
-        quarnel::history::SqliteHistory history(path);
-        seedBenchHistory(history);
-        addShortfalls(history);
-        std::printf("seeded %d runs (%d domains x %d days) in %.1f s\n", kBenchDomains * kBenchDays, kBenchDomains,
-                    kBenchDays, milliseconds(Clock::now() - start) / 1000);
-    }
+    const std::filesystem::path& folder = bench->folder;
+    const std::filesystem::path& path = bench->history;
+    ensureBenchHistory(path, addShortfalls);
     std::vector<std::string> watched;
     std::ofstream list(folder / "watch.txt");
     for (int domain = 0; domain < kWatched; ++domain) {
@@ -133,7 +124,7 @@ int main(int argc, char** argv) {
         }
         bool failed = false;
         const Figures status = measure([&] {
-            const auto result = quarnel::testing::runProcess(argv[1], arguments, {});
+            const auto result = quarnel::testing::runProcess(bench->program, arguments, {});
             failed = failed || result.exitCode != 0;
             return result.cpuMilliseconds;
         });
@@ -145,7 +136,7 @@ int main(int argc, char** argv) {
                     json ? " --json" : "", status.wall, status.processor, kRounds);
     }
     const Figures start =
-        measure([&] { return quarnel::testing::runProcess(argv[1], {"--version"}, {}).cpuMilliseconds; });
+        measure([&] { return quarnel::testing::runProcess(bench->program, {"--version"}, {}).cpuMilliseconds; });
     std::printf("of which starting the process (quarnel-cli --version): median %.1f ms, processor %.1f ms\n",
                 start.wall, start.processor);
     std::filesystem::remove_all(folder);

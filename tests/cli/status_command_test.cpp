@@ -1,5 +1,6 @@
 #include "history/sqlite_history.h"
 #include "tests/cli/command_line_fixture.h"
+#include "tests/support/site_runs.h"
 
 #include <SQLiteCpp/Database.h>
 #include <nlohmann/json.hpp>
@@ -35,22 +36,9 @@ protected:
         ::tzset();
     }
 
-    // A run of `domain` `daysAgo` before the test's now, with the four counts and the
-    // PageRank; `reason` for each of them that is empty.
     void record(const std::string& domain, int daysAgo, std::vector<std::optional<std::string>> values,
-                int fetchFailures = 0, int blocked = 0, std::string reason = "") {
-        RunRecord run{.startedAt = clock_.at - std::chrono::days(daysAgo),
-                      .domain = domain,
-                      .fetchFailures = fetchFailures,
-                      .results = RunResults({values[0], values[1], values[2], values[3], {}, {}, values[4], {}}),
-                      .profile = "current",
-                      .blockedPages = blocked};
-        for (const ResultInfo& info : kResults) {
-            if (!run.results[info.result] || run.results[info.result]->empty()) {
-                run.reasons[static_cast<std::size_t>(info.result)] = reason;
-            }
-        }
-        ASSERT_TRUE(store_.record(run).ok());
+                int fetchFailures = 0, int blocked = 0, const std::string& reason = "") {
+        ASSERT_TRUE(store_.record(siteRun(clock_.at, domain, daysAgo, std::move(values), fetchFailures, blocked, reason)));
     }
 
     // The run of a domain a pass stopped by a blocked answer did not query.
@@ -79,7 +67,7 @@ TEST_F(StatusCommandTest, ChangesAreCountedFromTheLastRunThatReachedEveryService
     recordExample();
     record("blocked.cn", 3, {"5", "5", "5", "5", "2"});
     record("blocked.cn", 1, {"", "", "", "", "2"}, 0, 2, "the page is blocked (百度安全验证)");
-    record("down.cn", 1, std::vector<std::optional<std::string>>(5), 7, 0, "fetch failed");
+    record("down.cn", 1, {}, 7, 0, "fetch failed");
     record("skipped.cn", 3, {"5", "5", "5", "5", "2"});
     recordNotQueried("skipped.cn", 24);
 

@@ -1,5 +1,6 @@
 #include "watch/hand_pass.h"
 #include "history/sqlite_history.h"
+#include "tests/support/site_runs.h"
 #include "watch/run_lock.h"
 
 #include <gtest/gtest.h>
@@ -77,15 +78,6 @@ protected:
         std::ostringstream out, err;
         return pass_.run(list_, domains, out, err);
     }
-
-    std::vector<std::string> recordedDomains() {
-        std::vector<std::string> domains;
-        const std::vector<RunRecord> runs = history_.runs({}).value();
-        for (const RunRecord& run : runs) {
-            domains.push_back(run.domain);
-        }
-        return domains;
-    }
 };
 
 TEST_F(HandPassTest, ProgressComesInOrderAndTheLockIsHeldThroughoutThenLetGo) {
@@ -94,7 +86,7 @@ TEST_F(HandPassTest, ProgressComesInOrderAndTheLockIsHeldThroughoutThenLetGo) {
     EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/2 a.cn", "wait 3", "wait 2", "wait 1", "recorded a.cn",
                                                          "2/2 b.cn", "wait 3", "wait 2", "wait 1", "recorded b.cn"}));
     EXPECT_EQ(sleeper_.slept, (std::vector<std::chrono::milliseconds>{1s, 1s, 500ms, 1s, 1s, 500ms}));
-    EXPECT_EQ(recordedDomains(), (std::vector<std::string>{"a.cn", "b.cn"}));
+    EXPECT_EQ(testing::recordedDomains(history_), (std::vector<std::string>{"a.cn", "b.cn"}));
     EXPECT_EQ(site_.lockHeld, (std::vector<bool>{true, true}));
     EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
 }
@@ -106,7 +98,7 @@ TEST_F(HandPassTest, CancelInAWaitStopsBeforeTheNextDomainAndKeepsNothingOfTheCu
 
     EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/3 a.cn", "wait 3", "wait 2", "wait 1", "recorded a.cn",
                                                          "2/3 b.cn", "wait 3"}));
-    EXPECT_EQ(recordedDomains(), std::vector<std::string>{"a.cn"});
+    EXPECT_EQ(testing::recordedDomains(history_), std::vector<std::string>{"a.cn"});
     EXPECT_EQ(site_.lockHeld.size(), 2u);  // c.cn was never asked for
     EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
 }
@@ -119,7 +111,7 @@ TEST_F(HandPassTest, WhileAnotherPassHoldsTheListNothingIsQueried) {
 
     EXPECT_TRUE(progress_.noted.empty());
     EXPECT_TRUE(site_.lockHeld.empty());
-    EXPECT_TRUE(recordedDomains().empty());
+    EXPECT_TRUE(testing::recordedDomains(history_).empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #ifndef Q_MOC_RUN
 #include "tests/support/fixed_clock.h"
 #include "tests/support/scripted_transport.h"
+#include "tests/support/site_runs.h"
 #include "tests/window/queried_site.h"
 #endif
 
@@ -53,23 +54,10 @@ struct Sites {
     history::SqliteHistory store{historyFile};
     testing::FixedClock clock;
 
-    // A run `daysAgo` before the clock's now with the four counts and the PageRank, and
-    // `reason` for each of them that is empty.
     void record(const std::string& domain, int daysAgo, std::vector<std::optional<std::string>> values,
                 int fetchFailures = 0, int blocked = 0, const std::string& reason = "") {
-        values.resize(5);
-        RunRecord run{.startedAt = clock.at - std::chrono::days(daysAgo),
-                      .domain = domain,
-                      .fetchFailures = fetchFailures,
-                      .results = RunResults({values[0], values[1], values[2], values[3], {}, {}, values[4], {}}),
-                      .profile = "current",
-                      .blockedPages = blocked};
-        for (const ResultInfo& info : kResults) {
-            if (!run.results[info.result] || run.results[info.result]->empty()) {
-                run.reasons[static_cast<std::size_t>(info.result)] = reason;
-            }
-        }
-        QVERIFY(store.record(run).ok());
+        QVERIFY(store.record(testing::siteRun(clock.at, domain, daysAgo, std::move(values), fetchFailures, blocked,
+                                              reason)));
     }
 
     // The overview, with 立即检查 asking `transport` when one is given.
@@ -81,15 +69,6 @@ struct Sites {
         auto window = std::make_unique<OverviewWindow>(HistoryAccess{&store, &store, {}}, listFile, pass, nullptr);
         window->reload();
         return window;
-    }
-
-    std::vector<std::string> recordedDomains() {
-        std::vector<std::string> domains;
-        const std::vector<RunRecord> runs = store.runs({}).value();
-        for (const RunRecord& run : runs) {
-            domains.push_back(run.domain);
-        }
-        return domains;
     }
 
     // `quarnel-cli status` over the same history and list, each line cut into its cells.
@@ -278,7 +257,7 @@ private slots:
 
         QTest::mouseClick(window->findChild<QPushButton*>("checkNow"), Qt::LeftButton);
 
-        QCOMPARE(sites.recordedDomains(), std::vector<std::string>{testing::kDomain});
+        QCOMPARE(testing::recordedDomains(sites.store), std::vector<std::string>{testing::kDomain});
         std::vector<std::string> afterFirst(transport.requests.begin() + testing::kFetches.size(),
                                             transport.requests.end());
         QCOMPARE(afterFirst.size(), 1u);  // the request under way, and no other
