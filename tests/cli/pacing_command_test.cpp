@@ -78,7 +78,7 @@ TEST_F(PacingCommandTest, AStoppedWatchPassRecordsTheDomainsItDidNotReach) {
 
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("not queried: example.com (blocked)\n"), std::string::npos) << result.err;
-    EXPECT_NE(run({"history", "--json", "example.com"}).out.find(R"("not_queried":"blocked"})"), std::string::npos);
+    EXPECT_NE(run({"history", "--json", "example.com"}).out.find(R"("not_queried":"blocked","requests":[]})"), std::string::npos);
     EXPECT_NE(run({"history", "example.com"}).out.find("\texample.com\t未查询\t未查询\t"), std::string::npos);
 }
 
