@@ -31,38 +31,35 @@ private:
     HandPass& pass_;
 };
 
-HandPass::HandPass(SiteQuery& site, const history::HistoryReader& history, history::RunRecorder& recorder,
-                   Notifier& notifier, Sleeper& sleeper, PassProgress& progress)
-    : site_(site),
-      history_(history),
-      recorder_(recorder),
-      notifier_(notifier),
-      sleeper_(sleeper),
-      progress_(progress) {}
+HandPass::HandPass(const history::HistoryReader& history, history::RunRecorder& recorder, Notifier& notifier,
+                   Waits& waits, PassProgress& progress)
+    : history_(history), recorder_(recorder), notifier_(notifier), inner_(waits), progress_(progress) {}
 
-HandPass::Ended HandPass::run(const std::filesystem::path& listFile, const std::vector<std::string>& domains,
-                              std::ostream& out, std::ostream& err) {
+HandPass::Ended HandPass::run(SiteQuery& site, const std::filesystem::path& listFile,
+                              const std::vector<std::string>& domains, std::ostream& out, std::ostream& err) {
     const RunLock lock(runLockPath(listFile), RunLock::Wait::No);
     if (lock.state() != RunLock::State::Held) {
         return lock.state() == RunLock::State::Busy ? Ended::Busy : Ended::Unlockable;
     }
     CancellableRecorder recorder(*this);
-    WatchPass pass(site_, history_, recorder, notifier_, out, err);
-    for (std::size_t i = 0; i < domains.size() && !cancelled_; ++i) {
-        progress_.querying(i + 1, domains.size(), domains[i]);
-        pass.run({domains[i]});
-    }
+    outcome_ = WatchPass(site, history_, recorder, notifier_, out, err).run(domains, [this](const BatchPlace& place) {
+        if (cancelled_) {
+            return false;
+        }
+        progress_.querying(place);
+        return true;
+    });
     return cancelled_ ? Ended::Cancelled : Ended::Done;
 }
 
-bool HandPass::pause(std::chrono::milliseconds length) {
-    while (length.count() > 0 && !cancelled_) {
-        progress_.waiting(std::chrono::ceil<std::chrono::seconds>(length));
-        const auto step = std::min(length, kCountdownStep);
-        sleeper_.sleep(step);
-        length -= step;
+// The part of a second first, so that the number shown changes on whole seconds.
+void HandPass::Countdown::wait(const Wait& wait) {
+    for (auto left = wait.length; left.count() > 0 && !pass_.cancelled_;) {
+        pass_.progress_.waiting(wait.why, std::chrono::ceil<std::chrono::seconds>(left));
+        const auto step = left % kCountdownStep == decltype(left)(0) ? kCountdownStep : left % kCountdownStep;
+        pass_.inner_.wait({wait.why, step, wait.url});
+        left -= step;
     }
-    return !cancelled_;
 }
 
 }  // namespace quarnel::watch

@@ -17,18 +17,20 @@ using namespace std::chrono_literals;
 
 // Notes what the pass shows, in order.
 struct NotedProgress final : PassProgress {
-    void querying(std::size_t number, std::size_t total, const std::string& domain) override {
-        noted.push_back(std::to_string(number) + "/" + std::to_string(total) + " " + domain);
+    void querying(const BatchPlace& place) override {
+        noted.push_back(std::to_string(place.number) + "/" + std::to_string(place.total) + " " + place.domain);
     }
-    void waiting(std::chrono::seconds left) override { noted.push_back("wait " + std::to_string(left.count())); }
+    void waiting(Wait::For why, std::chrono::seconds left) override {
+        noted.push_back((why == Wait::For::Pace ? "wait " : "rest ") + std::to_string(left.count()));
+    }
     void recorded(const std::string& domain) override { noted.push_back("recorded " + domain); }
     std::vector<std::string> noted;
 };
 
-// Goes on at once; the `cancelAt`th sleep (from 1) is where the user presses cancel.
-struct NotedSleeper final : Sleeper {
-    void sleep(std::chrono::milliseconds length) override {
-        slept.push_back(length);
+// Goes on at once; the `cancelAt`th wait (from 1) is where the user presses cancel.
+struct NotedWaits final : Waits {
+    void wait(const Wait& wait) override {
+        slept.push_back(wait.length);
         if (slept.size() == cancelAt) {
             cancel();
         }
@@ -43,13 +45,26 @@ struct NoNotifier final : Notifier {
 };
 
 // A query that waits 2.5 s before its request, as a paced one does, and makes none once
-// the pass is cancelled: its run then misses every service.
+// the pass is cancelled: its run then misses every service. A domain named in
+// `blockedAfterRest` rests 300 s after a blocked answer, and stops the batch.
 struct PacedSite final : SiteQuery {
-    RunRecord query(const std::string& domain) override {
+    RunRecord query(const BatchPlace& place) override {
         lockHeld.push_back(RunLock(runLockPath(list), RunLock::Wait::No).state() == RunLock::State::Busy);
-        const bool asked = pass->pause(2500ms);
-        return {.domain = domain, .fetchFailures = asked ? 0 : 7, .results = RunResults({"12"})};
+        if (stopped) {
+            return notQueriedRun(place, {}, "current", RunOrigin::Window);
+        }
+        pass->waits().wait({Wait::For::Pace, 2500ms, "https://www.baidu.com/s?wd=site%3A" + place.domain});
+        if (place.domain == blockedAfterRest) {
+            pass->waits().wait({Wait::For::AfterBlock, 2s, "https://www.baidu.com/s?wd=site%3A" + place.domain});
+            stopped = true;
+        }
+        return {.domain = place.domain,
+                .fetchFailures = pass->cancelled() ? 7 : 0,
+                .results = RunResults({"12"}),
+                .blockedPages = stopped ? 1 : 0};
     }
+    std::string blockedAfterRest;
+    bool stopped = false;
     std::filesystem::path list;
     HandPass* pass = nullptr;
     std::vector<bool> lockHeld;
@@ -66,17 +81,17 @@ protected:
     std::filesystem::path list_ = folder_ / "watch.txt";
     history::SqliteHistory history_{folder_ / "history.sqlite3"};
     NoNotifier notifier_;
-    NotedSleeper sleeper_;
+    NotedWaits waits_;
     NotedProgress progress_;
     PacedSite site_;
-    HandPass pass_{site_, history_, history_, notifier_, sleeper_, progress_};
+    HandPass pass_{history_, history_, notifier_, waits_, progress_};
 
     HandPass::Ended run(const std::vector<std::string>& domains) {
         site_.list = list_;
         site_.pass = &pass_;
-        sleeper_.cancel = [this] { pass_.cancel(); };
+        waits_.cancel = [this] { pass_.cancel(); };
         std::ostringstream out, err;
-        return pass_.run(list_, domains, out, err);
+        return pass_.run(site_, list_, domains, out, err);
     }
 };
 
@@ -85,14 +100,14 @@ TEST_F(HandPassTest, ProgressComesInOrderAndTheLockIsHeldThroughoutThenLetGo) {
 
     EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/2 a.cn", "wait 3", "wait 2", "wait 1", "recorded a.cn",
                                                          "2/2 b.cn", "wait 3", "wait 2", "wait 1", "recorded b.cn"}));
-    EXPECT_EQ(sleeper_.slept, (std::vector<std::chrono::milliseconds>{1s, 1s, 500ms, 1s, 1s, 500ms}));
+    EXPECT_EQ(waits_.slept, (std::vector<std::chrono::milliseconds>{500ms, 1s, 1s, 500ms, 1s, 1s}));
     EXPECT_EQ(testing::recordedDomains(history_), (std::vector<std::string>{"a.cn", "b.cn"}));
     EXPECT_EQ(site_.lockHeld, (std::vector<bool>{true, true}));
     EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
 }
 
 TEST_F(HandPassTest, CancelInAWaitStopsBeforeTheNextDomainAndKeepsNothingOfTheCutRun) {
-    sleeper_.cancelAt = 4;  // in b.cn's first second
+    waits_.cancelAt = 4;  // in b.cn's first second
 
     EXPECT_EQ(run({"a.cn", "b.cn", "c.cn"}), HandPass::Ended::Cancelled);
 
@@ -101,6 +116,21 @@ TEST_F(HandPassTest, CancelInAWaitStopsBeforeTheNextDomainAndKeepsNothingOfTheCu
     EXPECT_EQ(testing::recordedDomains(history_), std::vector<std::string>{"a.cn"});
     EXPECT_EQ(site_.lockHeld.size(), 2u);  // c.cn was never asked for
     EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
+}
+
+// The batch stops after a rest, and the domains after it are recorded as not queried:
+// the row of each says so, and the pass still ends as done.
+TEST_F(HandPassTest, ABlockAfterTheRestRecordsTheDomainsAfterItAsNotQueried) {
+    site_.blockedAfterRest = "a.cn";
+
+    EXPECT_EQ(run({"a.cn", "b.cn"}), HandPass::Ended::Done);
+
+    EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/2 a.cn", "wait 3", "wait 2", "wait 1", "rest 2", "rest 1",
+                                                         "recorded a.cn", "2/2 b.cn", "recorded b.cn"}));
+    const std::vector<RunRecord> runs = history_.runs({}).value();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].notQueried, kNotQueriedBlocked);
+    EXPECT_EQ(pass_.outcome().notQueried, std::vector<std::string>{"b.cn"});
 }
 
 TEST_F(HandPassTest, WhileAnotherPassHoldsTheListNothingIsQueried) {
