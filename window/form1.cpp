@@ -87,7 +87,7 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       history_(*this, *this, clock_, history),
       rules_(*this, *this, session.profile),
       waits_(session.waits != nullptr ? *session.waits : eventLoopWaits_),
-      overview_(*this, *this, history_, std::move(history), {transport_, clock_, [this] { return rules_.key(); }},
+      overview_(*this, *this, history_, std::move(history), {transport_, waits_, pauses_, clock_, [this] { return rules_.key(); }},
                 history_.showHistoryAction()),
       webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));

@@ -7,12 +7,10 @@
 #include "window/history/history_window.h"
 #include "window/overview/window_site_query.h"
 
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
@@ -24,17 +22,6 @@ namespace {
 
 const QString kStart = QStringLiteral("立即检查");
 const QString kOtherPass = QStringLiteral("另一检查正在进行");
-
-// Sits out a wait in a local event loop, as the window waits for a fetch: the windows
-// keep painting and taking clicks meanwhile.
-class EventLoopSleeper final : public watch::Sleeper {
-public:
-    void sleep(std::chrono::milliseconds length) override {
-        QEventLoop waiting;
-        QTimer::singleShot(length, Qt::PreciseTimer, &waiting, &QEventLoop::quit);
-        waiting.exec();
-    }
-};
 
 }  // namespace
 
@@ -105,13 +92,10 @@ void CheckNowBar::runPass(const std::vector<std::string>& domains) {
         outcome_->setText(QStringLiteral("规则无法读取：") + QString::fromStdString(profile.reason()));
         return;
     }
-    EventLoopSleeper sleeper;
     watch::DesktopNotifier notifier(environ);
-    watch::HandPass* pass = nullptr;
-    WindowSiteQuery site(setup_.transport, profile->profile, setup_.key(), setup_.clock, setup_.onBlocked,
-                         [&pass] { return pass->cancelled(); });
-    watch::HandPass hand(site, *history_.reader, *history_.recorder, notifier, sleeper, *this);
-    pass = &hand;
+    watch::HandPass hand(*history_.reader, *history_.recorder, notifier, setup_.waits, *this);
+    WindowSiteQuery site(setup_.transport, profile->profile, setup_.key(), setup_.clock, hand.waits(), setup_.pauses,
+                         setup_.onBlocked, [&hand] { return hand.cancelled(); });
     pass_ = &hand;
     start_->setEnabled(false);
     cancel_->setEnabled(true);
@@ -120,16 +104,19 @@ void CheckNowBar::runPass(const std::vector<std::string>& domains) {
     progress_->setValue(0);
     progress_->show();
     outcome_->clear();
-    const watch::HandPass::Ended ended = hand.run(watchList_, domains, std::cout, std::cerr);
+    const watch::HandPass::Ended ended = hand.run(site, watchList_, domains, std::cout, std::cerr);
     pass_ = nullptr;
-    showEnd(ended, domains.size());
+    showEnd(ended, domains.size(), hand.outcome().notQueried.size());
 }
 
-void CheckNowBar::showEnd(watch::HandPass::Ended ended, std::size_t total) {
+void CheckNowBar::showEnd(watch::HandPass::Ended ended, std::size_t total, std::size_t notQueried) {
     showIdle(ended == watch::HandPass::Ended::Busy);
     switch (ended) {
         case watch::HandPass::Ended::Done:
-            outcome_->setText(QStringLiteral("检查完毕：%1 个网址").arg(total));
+            outcome_->setText(notQueried == 0 ? QStringLiteral("检查完毕：%1 个网址").arg(total)
+                                              : QStringLiteral("检查完毕：%1 个网址，其中 %2 个因被拦截而未查询")
+                                                    .arg(total)
+                                                    .arg(notQueried));
             break;
         case watch::HandPass::Ended::Cancelled:
             outcome_->setText(QStringLiteral("检查已取消，已查询的结果已记入历史"));
@@ -151,14 +138,16 @@ void CheckNowBar::showIdle(bool otherPass) {
     cancel_->hide();
 }
 
-void CheckNowBar::querying(std::size_t number, std::size_t total, const std::string& domain) {
-    place_ = QStringLiteral("%1 / %2 · %3").arg(number).arg(total).arg(QString::fromStdString(domain));
-    progress_->setValue(static_cast<int>(number - 1));
+void CheckNowBar::querying(const watch::BatchPlace& place) {
+    place_ = QStringLiteral("%1 / %2 · %3").arg(place.number).arg(place.total).arg(QString::fromStdString(place.domain));
+    progress_->setValue(static_cast<int>(place.number - 1));
     progress_->setFormat(place_);
 }
 
-void CheckNowBar::waiting(std::chrono::seconds left) {
-    progress_->setFormat(place_ + QStringLiteral(" · 等待 %1 s").arg(left.count()));
+void CheckNowBar::waiting(Wait::For why, std::chrono::seconds left) {
+    progress_->setFormat(place_ + (why == Wait::For::Pace ? QStringLiteral(" · 等待 %1 s")
+                                                          : QStringLiteral(" · 被拦截，等待 %1 s 后再问一次"))
+                                      .arg(left.count()));
 }
 
 void CheckNowBar::recorded(const std::string& domain) {

@@ -3,6 +3,7 @@
 #include "base/run_record.h"
 #include "fetch/http_transport.h"
 #include "query/blocked_answers.h"
+#include "query/waits.h"
 #include "watch/hand_pass.h"
 #include "window/history/history_access.h"
 
@@ -19,11 +20,14 @@ class QPushButton;
 namespace quarnel {
 
 // What a watch pass started from the window takes from the main window: its transport
-// (each fetch waits in a local event loop, so the windows stay responsive), its clock,
-// the Open PageRank key as it stands when the pass starts, and who lets the user pass a
-// verification when an answer is blocked (null: the value stays blocked).
+// and its waits (each in a local event loop, so the windows stay responsive), how long
+// each pause of the rules' pace is, its clock, the Open PageRank key as it stands when
+// the pass starts, and who lets the user pass a verification when an answer is blocked
+// (null: the answer goes to the rules' back-off, or stays blocked).
 struct WindowPassSetup {
     HttpTransport& transport;
+    Waits& waits;
+    PauseDraw& pauses;
     const Clock& clock;
     std::function<std::string()> key;
     BlockedAnswers* onBlocked = nullptr;
@@ -49,10 +53,10 @@ signals:
 private:
     void start();
     void runPass(const std::vector<std::string>& domains);
-    void showEnd(watch::HandPass::Ended ended, std::size_t total);
+    void showEnd(watch::HandPass::Ended ended, std::size_t total, std::size_t notQueried);
     void showIdle(bool otherPass);
-    void querying(std::size_t number, std::size_t total, const std::string& domain) override;
-    void waiting(std::chrono::seconds left) override;
+    void querying(const watch::BatchPlace& place) override;
+    void waiting(Wait::For why, std::chrono::seconds left) override;
     void recorded(const std::string& domain) override;
 
     WindowPassSetup setup_;

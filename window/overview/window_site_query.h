@@ -2,25 +2,30 @@
 
 #include "fetch/http_page_fetcher.h"
 #include "query/blocked_answers.h"
+#include "query/pacing.h"
 #include "query/run_trace.h"
 #include "rules/profile.h"
 #include "watch/watch_pass.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace quarnel {
 
 // A run of one domain for a watch pass started from the window: the query on controls
 // of its own, through the window's transport, each failed fetch counted but shown
-// nowhere (no box may hold a pass up), a blocked answer handed to `onBlocked` (null: it
-// stays blocked). Once `stopped` says so, every request fails at once.
+// nowhere (no box may hold a pass up). Requests are paced as the rules say, through
+// `waits`, across the whole pass. A blocked answer is offered to `verification` first
+// (the 安全验证 window; null: none), then, where the rules rest after one, to the
+// back-off: when the answer is still blocked after the rest, the domains after it are
+// not queried. Once `stopped` says so, every request fails at once.
 class WindowSiteQuery final : public watch::SiteQuery {
 public:
     WindowSiteQuery(HttpTransport& transport, const rules::Profile& profile, std::string key, const Clock& clock,
-                    BlockedAnswers* onBlocked, std::function<bool()> stopped);
+                    Waits& waits, PauseDraw& pauses, BlockedAnswers* verification, std::function<bool()> stopped);
 
-    RunRecord query(const std::string& domain) override;
+    RunRecord query(const watch::BatchPlace& place) override;
 
 private:
     // Refuses every request once the pass has stopped.
@@ -40,13 +45,31 @@ private:
         int count = 0;
     };
 
+    // The verification first, then the back-off; an answer blocked again is told to
+    // whichever of them asked again.
+    class PassBlockedAnswers final : public BlockedAnswers {
+    public:
+        PassBlockedAnswers(BlockedAnswers* verification, BlockedAnswers* backOff)
+            : verification_(verification), backOff_(backOff) {}
+        bool askAgain(const std::string& page, const std::string& url) override;
+        void blockedAgain(const std::string& page, const std::string& url) override;
+        bool stopped() const override { return backOff_ != nullptr && backOff_->stopped(); }
+
+    private:
+        BlockedAnswers* verification_;
+        BlockedAnswers* backOff_;
+        BlockedAnswers* askedAgain_ = nullptr;
+    };
+
     const rules::Profile& profile_;
     std::string key_;
     const Clock& clock_;
-    BlockedAnswers* onBlocked_;
     StoppableTransport transport_;
     CountingBox failures_;
     HttpPageFetcher fetcher_;
+    PacedFetcher paced_;
+    std::optional<BackOff> backOff_;
+    PassBlockedAnswers blocked_;
     RunTrace trace_;
 };
 

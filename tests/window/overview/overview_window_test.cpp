@@ -9,9 +9,12 @@
 #include "watch/run_lock.h"
 #include "window/form1.h"
 #include "window/overview/site_table_model.h"
+#include "window/overview/window_site_query.h"
 // moc would misread the raw strings in sample_pages.h.
 #ifndef Q_MOC_RUN
+#include "tests/support/classic_profile.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/recording_waits.h"
 #include "tests/support/scripted_transport.h"
 #include "tests/support/site_runs.h"
 #include "tests/window/queried_site.h"
@@ -53,6 +56,8 @@ struct Sites {
     std::filesystem::path listFile = std::filesystem::path(folder.path().toStdString()) / "watch.txt";
     history::SqliteHistory store{historyFile};
     testing::FixedClock clock;
+    testing::RecordingWaits waits;
+    testing::CountingPauses pauses;
 
     void record(const std::string& domain, int daysAgo, std::vector<std::optional<std::string>> values,
                 int fetchFailures = 0, int blocked = 0, const std::string& reason = "") {
@@ -64,7 +69,7 @@ struct Sites {
     std::unique_ptr<OverviewWindow> open(HttpTransport* transport = nullptr) {
         std::optional<WindowPassSetup> pass;
         if (transport != nullptr) {
-            pass.emplace(WindowPassSetup{*transport, clock, [] { return std::string(); }});
+            pass.emplace(WindowPassSetup{*transport, waits, pauses, clock, [] { return std::string(); }});
         }
         auto window = std::make_unique<OverviewWindow>(HistoryAccess{&store, &store, {}}, listFile, pass, nullptr);
         window->reload();
@@ -75,7 +80,7 @@ struct Sites {
     std::vector<std::vector<std::string>> statusTable() {
         std::ostringstream out, err;
         std::istringstream in;
-        cli::Invocation invocation{clock, out, err, in, false, historyFile, {}};
+        cli::Invocation invocation{clock, out, err, in, waits, pauses, false, false, historyFile, {}};
         if (cli::runCommandLine({"status", "--watch-file", listFile.string()}, invocation) != 0) {
             qWarning() << err.str().c_str();
         }
@@ -88,6 +93,25 @@ struct Sites {
         }
         return rows;
     }
+};
+
+// Lets the user pass the verification, and notes each page it was offered.
+struct PassedVerification final : BlockedAnswers {
+    bool askAgain(const std::string& /*page*/, const std::string& url) override {
+        offered.push_back(url);
+        return true;
+    }
+    std::vector<std::string> offered;
+};
+
+struct NoNotifier final : watch::Notifier {
+    void notify(const std::string&, const std::string&) noexcept override {}
+};
+
+struct NoProgress final : watch::PassProgress {
+    void querying(const watch::BatchPlace&) override {}
+    void waiting(Wait::For, std::chrono::seconds) override {}
+    void recorded(const std::string&) override {}
 };
 
 QStringList domainsShown(const QAbstractItemModel& model) {
@@ -263,6 +287,48 @@ private slots:
         QCOMPARE(afterFirst.size(), 1u);  // the request under way, and no other
         QVERIFY(afterFirst[0].find("second.cn") != std::string::npos);
         QCOMPARE(window->findChild<QLabel*>("checkOutcome")->text(), QString("检查已取消，已查询的结果已记入历史"));
+    }
+
+    // Under rules that pace and rest: a blocked answer goes to the 安全验证 window first,
+    // and the pass goes on after it; without one, the pass rests, asks once more, and
+    // when the answer is blocked again records the domains after it as not queried.
+    void aBlockedAnswerIsOfferedForVerificationElseTheRestStopsThePass() {
+        const std::string blockedPage = "<html><body><a href=\"https://wappass.baidu.com/\">百度安全验证</a></body></html>";
+        for (const bool verifying : {true, false}) {
+            Sites sites;
+            testing::ScriptedTransport transport;
+            for (const auto& [url, page] : testing::kPages) {
+                transport.serve(url, page);
+            }
+            transport.script(testing::kFetches[0], {blockedPage, testing::countPage("12")});
+            if (!verifying) {
+                transport.serve(testing::kFetches[0], blockedPage);
+            }
+            rules::Profile paced = testing::classic();
+            paced.pace = {.shortest = 2s, .longest = 5s, .afterBlock = 300s};
+            PassedVerification verification;
+            NoNotifier notifier;
+            NoProgress progress;
+            watch::HandPass pass(sites.store, sites.store, notifier, sites.waits, progress);
+            WindowSiteQuery site(transport, paced, "", sites.clock, pass.waits(), sites.pauses,
+                                 verifying ? &verification : nullptr, [] { return false; });
+            std::ostringstream out, err;
+
+            QCOMPARE(pass.run(site, sites.listFile, {testing::kDomain, "second.cn"}, out, err),
+                     watch::HandPass::Ended::Done);
+
+            std::chrono::milliseconds rested{0};
+            for (const Wait& wait : sites.waits.waits) {
+                rested += wait.why == Wait::For::AfterBlock ? wait.length : 0ms;
+            }
+            const std::vector<RunRecord> runs = sites.store.runs({}).value();
+            QCOMPARE(runs.size(), 2u);
+            QCOMPARE(verification.offered, verifying ? std::vector<std::string>{testing::kFetches[0]}
+                                                     : std::vector<std::string>{});
+            QCOMPARE(rested, verifying ? 0ms : 300000ms);
+            QCOMPARE(runs[0].results[Result::DayCount], verifying ? std::optional<std::string>("12") : std::nullopt);
+            QCOMPARE(runs[1].notQueried, verifying ? std::string() : std::string(kNotQueriedBlocked));
+        }
     }
 
     void whileAnotherPassHoldsTheListTheButtonSaysSoAndNothingIsAsked() {
