@@ -146,6 +146,9 @@ private slots:
         sites.record("blocked.cn", 3, {"5", "5", "5", "5", "2"});
         sites.record("blocked.cn", 1, {"", "", "", "", "2"}, 0, 2, "the page is blocked (百度安全验证)");
         sites.record("down.cn", 1, {}, 7, 0, "fetch failed");
+        sites.record("skipped.cn", 2, {"5", "5", "5", "5", "2"});
+        QVERIFY(sites.store.record(watch::notQueriedRun({.domain = "skipped.cn"}, sites.clock.at - 24h, "current",
+                                                        RunOrigin::Cli)));
         write(sites.listFile, "example.com\nnever.cn\n");
 
         const auto window = sites.open();
@@ -166,7 +169,8 @@ private slots:
                 QCOMPARE(model.index(row, column).data().toString().toStdString(), at < cells.size() ? cells[at] : "");
             }
         }
-        QCOMPARE(domainsShown(model), (QStringList{"example.com", "never.cn", "blocked.cn", "down.cn"}));
+        QCOMPARE(domainsShown(model), (QStringList{"example.com", "never.cn", "blocked.cn", "down.cn", "skipped.cn"}));
+        QCOMPARE(model.index(4, SiteTableModel::DayCount).data().toString(), QString("? 未查询"));
         QCOMPARE(model.index(0, SiteTableModel::DayCount).data().toString(), QString("1,234 ▲1,134"));
         // The line beside a count: the last runs' numbers, a gap where a run had none.
         QCOMPARE(model.index(0, SiteTableModel::WeekCount).data(SiteTableModel::kRecentRole).toList(),
