@@ -20,8 +20,8 @@ struct NotedProgress final : PassProgress {
     void querying(const BatchPlace& place) override {
         noted.push_back(std::to_string(place.number) + "/" + std::to_string(place.total) + " " + place.domain);
     }
-    void waiting(Wait::For why, std::chrono::seconds left) override {
-        noted.push_back((why == Wait::For::Pace ? "wait " : "rest ") + std::to_string(left.count()));
+    void waiting(Wait::For /*why*/, std::chrono::seconds left) override {
+        noted.push_back("wait " + std::to_string(left.count()));
     }
     void recorded(const std::string& domain) override { noted.push_back("recorded " + domain); }
     std::vector<std::string> noted;
@@ -45,26 +45,13 @@ struct NoNotifier final : Notifier {
 };
 
 // A query that waits 2.5 s before its request, as a paced one does, and makes none once
-// the pass is cancelled: its run then misses every service. A domain named in
-// `blockedAfterRest` rests 300 s after a blocked answer, and stops the batch.
+// the pass is cancelled: its run then misses every service.
 struct PacedSite final : SiteQuery {
     RunRecord query(const BatchPlace& place) override {
         lockHeld.push_back(RunLock(runLockPath(list), RunLock::Wait::No).state() == RunLock::State::Busy);
-        if (stopped) {
-            return notQueriedRun(place, {}, "current", RunOrigin::Window);
-        }
         pass->waits().wait({Wait::For::Pace, 2500ms, "https://www.baidu.com/s?wd=site%3A" + place.domain});
-        if (place.domain == blockedAfterRest) {
-            pass->waits().wait({Wait::For::AfterBlock, 2s, "https://www.baidu.com/s?wd=site%3A" + place.domain});
-            stopped = true;
-        }
-        return {.domain = place.domain,
-                .fetchFailures = pass->cancelled() ? 7 : 0,
-                .results = RunResults({"12"}),
-                .blockedPages = stopped ? 1 : 0};
+        return {.domain = place.domain, .fetchFailures = pass->cancelled() ? 7 : 0, .results = RunResults({"12"})};
     }
-    std::string blockedAfterRest;
-    bool stopped = false;
     std::filesystem::path list;
     HandPass* pass = nullptr;
     std::vector<bool> lockHeld;
@@ -116,21 +103,6 @@ TEST_F(HandPassTest, CancelInAWaitStopsBeforeTheNextDomainAndKeepsNothingOfTheCu
     EXPECT_EQ(testing::recordedDomains(history_), std::vector<std::string>{"a.cn"});
     EXPECT_EQ(site_.lockHeld.size(), 2u);  // c.cn was never asked for
     EXPECT_EQ(RunLock(runLockPath(list_), RunLock::Wait::No).state(), RunLock::State::Held);
-}
-
-// The batch stops after a rest, and the domains after it are recorded as not queried:
-// the row of each says so, and the pass still ends as done.
-TEST_F(HandPassTest, ABlockAfterTheRestRecordsTheDomainsAfterItAsNotQueried) {
-    site_.blockedAfterRest = "a.cn";
-
-    EXPECT_EQ(run({"a.cn", "b.cn"}), HandPass::Ended::Done);
-
-    EXPECT_EQ(progress_.noted, (std::vector<std::string>{"1/2 a.cn", "wait 3", "wait 2", "wait 1", "rest 2", "rest 1",
-                                                         "recorded a.cn", "2/2 b.cn", "recorded b.cn"}));
-    const std::vector<RunRecord> runs = history_.runs({}).value();
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[1].notQueried, kNotQueriedBlocked);
-    EXPECT_EQ(pass_.outcome().notQueried, std::vector<std::string>{"b.cn"});
 }
 
 TEST_F(HandPassTest, WhileAnotherPassHoldsTheListNothingIsQueried) {
