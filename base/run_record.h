@@ -46,6 +46,8 @@ struct RunRecord {
 
 // What a watch pass is stopped by before it reaches the domains after a blocked one.
 inline constexpr const char* kNotQueriedBlocked = "blocked";
+// What a table shows in place of the values of such a run.
+inline constexpr const char* kNotQueriedShown = "未查询";
 
 // Whether the run got an answer to read from every service it asked: it was made, no
 // fetch failed, and no answer that stood was a verification page or a stub. Only such a

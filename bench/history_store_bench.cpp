@@ -19,8 +19,8 @@ using Clock = std::chrono::steady_clock;
 using quarnel::RunRecord;
 using quarnel::history::SqliteHistory;
 
-constexpr int kDomains = 1000;
-constexpr int kDays = 3650;
+constexpr int kDomains = kBenchDomains;
+constexpr int kDays = kBenchDays;
 constexpr int kRecords = 1000;
 
 // A figure measured on a failing database would mean nothing: say why and stop.
@@ -42,38 +42,19 @@ double percentile(std::vector<double> values, double share) {
     return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
-void seed(SqliteHistory& history) {
-    std::vector<RunRecord> batch;
-    for (int day = 0; day < kDays; ++day) {
-        for (int domain = 0; domain < kDomains; ++domain) {
-            batch.push_back(benchRun(domain, day));
-        }
-        if (batch.size() >= 50'000 || day == kDays - 1) {
-            orExit(history.recordAll(batch));
-            batch.clear();
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s QUARNEL_CLI [DATABASE]\n(a DATABASE given is seeded when missing and kept)\n",
-                     argv[0]);
+    const std::optional<CliBench> bench = cliBenchOf(argc, argv, "quarnel-history-bench");
+    if (!bench) {
         return 2;
     }
-    const auto folder = std::filesystem::temp_directory_path() / ("quarnel-history-bench-" + std::to_string(::getpid()));
-    const auto path = argc == 3 ? std::filesystem::path(argv[2]) : folder / "history.sqlite3";
+    const std::filesystem::path& path = bench->history;
 
+    ensureBenchHistory(path);
     auto store = std::make_unique<SqliteHistory>(path);
     SqliteHistory& history = *store;
     auto start = Clock::now();
-    if (!std::filesystem::exists(path)) {
-        seed(history);
-        std::printf("seeded %d runs (%d domains x %d days) in %.1f s\n", kDomains * kDays, kDomains, kDays,
-                    milliseconds(Clock::now() - start) / 1000);
-    }
 
     std::vector<double> recordTimes;
     const int firstDay = kDays + static_cast<int>(orExit(history.runs({{benchRun(0, 0).domain}, {}, {}})).size());
@@ -98,7 +79,7 @@ int main(int argc, char** argv) {
     std::vector<double> cliTimes;
     for (int round = 0; round < 10; ++round) {
         start = Clock::now();
-        const auto result = quarnel::testing::runProcess(argv[1], {"--history-file", path.string(), "history", "--csv", domain}, {});
+        const auto result = quarnel::testing::runProcess(bench->program, {"--history-file", path.string(), "history", "--csv", domain}, {});
         cliTimes.push_back(milliseconds(Clock::now() - start));
         if (result.exitCode != 0) {
             std::fprintf(stderr, "quarnel-cli history failed: %s\n", result.err.c_str());
@@ -108,7 +89,7 @@ int main(int argc, char** argv) {
     std::vector<double> startTimes;
     for (int round = 0; round < 10; ++round) {
         start = Clock::now();
-        quarnel::testing::runProcess(argv[1], {"--version"}, {});
+        quarnel::testing::runProcess(bench->program, {"--version"}, {});
         startTimes.push_back(milliseconds(Clock::now() - start));
     }
     std::printf("quarnel-cli history --csv DOMAIN (whole process): median %.1f ms over 10 runs,"
@@ -119,8 +100,6 @@ int main(int argc, char** argv) {
     const auto bytes = std::filesystem::file_size(path);
     std::printf("database: %.1f MB, %.1f bytes per run\n", static_cast<double>(bytes) / 1e6,
                 static_cast<double>(bytes) / (kDomains * kDays + kRecords));
-    if (argc == 2) {
-        std::filesystem::remove_all(folder);
-    }
+    std::filesystem::remove_all(bench->folder);
     return 0;
 }

@@ -1,6 +1,7 @@
 // How long the history window takes from its creation to its first paint with 3,650
 // daily runs of one domain, offscreen. Prints the figures; asserts nothing.
 
+#include "bench/paint_watch.h"
 #include "history/sqlite_history.h"
 #include "window/history/history_window.h"
 
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -26,17 +26,6 @@ using namespace std::chrono_literals;
 constexpr int kRuns = 3650;
 constexpr int kRepeats = 5;
 const std::string kDomain = "example.com";
-
-// Notes which widgets of one window have been painted.
-struct PaintWatch final : QObject {
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted.insert(target);
-        }
-        return false;
-    }
-    std::set<QObject*> painted;
-};
 
 void seed(quarnel::history::SqliteHistory& store) {
     const auto first = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()) - kRuns * 24h;

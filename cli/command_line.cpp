@@ -78,6 +78,7 @@ int runCommandLine(const std::vector<std::string>& arguments, Invocation& invoca
     addHistoryCommand(app, invocation);
     addTrendCommand(app, invocation);
     addDomainsCommand(app, invocation);
+    addStatusCommand(app, invocation);
     addWatchCommand(app, invocation);
     addProfilesCommand(app, invocation);
 

@@ -50,10 +50,21 @@ void addWatchCommand(CLI::App& app, Invocation& invocation);
 
 inline constexpr const char* kAddHint = "add a site with: quarnel-cli watch add example.com";
 
+// What reading the watch list makes of a list that is not there.
+enum class MissingList { Told, Empty };
+
 // The domains of the watch list, each line that names none told on standard error by
-// its number. Nothing, after a message, when there is no list or it cannot be read.
+// its number. Nothing, after a message, when it cannot be read or, unless `missing`
+// says it is empty, when there is no list.
 std::optional<std::vector<std::string>> readWatchedDomains(const std::filesystem::path& listFile,
-                                                           Invocation& invocation);
+                                                           Invocation& invocation,
+                                                           MissingList missing = MissingList::Told);
+
+// $XDG_CONFIG_HOME/quarnel/watch.txt, or ~/.config/quarnel/watch.txt.
+std::filesystem::path defaultWatchList();
+
+// quarnel-cli status: every site at a glance, watched ones first.
+void addStatusCommand(CLI::App& app, Invocation& invocation);
 
 // `watch add`, `watch remove` and `watch list`; each returns the exit status.
 int addToWatchList(const std::filesystem::path& listFile, const std::string& domain, Invocation& invocation);

@@ -40,7 +40,6 @@ std::optional<std::chrono::sys_seconds> parseDate(const std::string& text, const
 }
 
 // In place of each value of a domain that a watch pass stopped before.
-constexpr const char* kNotQueriedShown = "未查询";
 
 void printTable(std::ostream& out, const std::vector<RunRecord>& runs) {
     out << "started\tdomain";

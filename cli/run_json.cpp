@@ -8,6 +8,10 @@
 namespace quarnel::cli {
 namespace {
 
+nlohmann::ordered_json textOrNull(const std::optional<std::string>& text) {
+    return text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
+}
+
 nlohmann::ordered_json traceJson(const RunTrace& trace) {
     nlohmann::ordered_json requests = nlohmann::ordered_json::array();
     for (const RequestTrace& request : trace.requests) {
@@ -35,7 +39,7 @@ nlohmann::ordered_json traceJson(const RunTrace& trace) {
         if (!value.passedOver.empty()) {
             entry["passed_over"] = value.passedOver;
         }
-        entry["value"] = value.value ? nlohmann::ordered_json(*value.value) : nlohmann::ordered_json(nullptr);
+        entry["value"] = textOrNull(value.value);
         if (!value.value) {
             entry["reason"] = value.reason;
         }
@@ -44,9 +48,7 @@ nlohmann::ordered_json traceJson(const RunTrace& trace) {
     return {{"profile", trace.profile}, {"requests", requests}, {"values", values}};
 }
 
-}  // namespace
-
-std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTrace* explain) {
+nlohmann::ordered_json runJson(const RunRecord& run, bool whenAndWhere) {
     nlohmann::ordered_json line;
     if (whenAndWhere) {
         line["started"] = history::isoUtc(run.startedAt);
@@ -55,8 +57,7 @@ std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTra
     }
     line["domain"] = run.domain;
     for (const ResultInfo& info : kResults) {
-        const auto& text = run.results[info.result];
-        line[info.key] = text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
+        line[info.key] = textOrNull(run.results[info.result]);
     }
     line["fetch_failures"] = run.fetchFailures;
     line["profile"] = run.profile;
@@ -76,10 +77,52 @@ std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTra
         }
         line["requests"] = requests;
     }
+    return line;
+}
+
+// The keys of a recorded run, each null, for a watched domain never queried.
+nlohmann::ordered_json noRunJson(const std::string& domain) {
+    nlohmann::ordered_json line = runJson(RunRecord{}, true);
+    for (auto& [key, value] : line.items()) {
+        value = nullptr;
+    }
+    line["domain"] = domain;
+    line["reasons"] = nlohmann::ordered_json::object();
+    line["requests"] = nlohmann::ordered_json::array();
+    return line;
+}
+
+std::string dumped(const nlohmann::ordered_json& line) {
+    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+}
+
+}  // namespace
+
+std::string formatJsonLine(const RunRecord& run, bool whenAndWhere, const RunTrace* explain) {
+    nlohmann::ordered_json line = runJson(run, whenAndWhere);
     if (explain != nullptr) {
         line["explain"] = traceJson(*explain);
     }
-    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+    return dumped(line);
+}
+
+std::string formatStatusJsonLine(const watch::SiteStatus& site) {
+    const RunRecord* latest = site.latest();
+    nlohmann::ordered_json line = latest != nullptr ? runJson(*latest, true) : noRunJson(site.runs.domain);
+    line["watched"] = site.watched;
+    line["previous"] = site.runs.compared ? runJson(*site.runs.compared, true) : nlohmann::ordered_json(nullptr);
+    nlohmann::ordered_json changes = nlohmann::ordered_json::object();
+    for (const ResultInfo& info : kResults) {
+        if (const auto change = watch::changeOf(site, info.result)) {
+            nlohmann::ordered_json entry{{"from", textOrNull(change->from)}, {"to", textOrNull(change->to)}};
+            if (change->delta) {
+                entry["delta"] = *change->delta;
+            }
+            changes[info.key] = std::move(entry);
+        }
+    }
+    line["changes"] = std::move(changes);
+    return dumped(line);
 }
 
 }  // namespace quarnel::cli

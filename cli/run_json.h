@@ -2,6 +2,7 @@
 
 #include "base/run_record.h"
 #include "query/run_trace.h"
+#include "watch/site_status.h"
 
 #include <string>
 
@@ -12,5 +13,11 @@ namespace quarnel::cli {
 // long it took, where it ran, why each empty value is empty and why the domain was not
 // queried at all (null when it was); with `explain`, that trace under the key "explain".
 std::string formatJsonLine(const RunRecord& run, bool whenAndWhere = false, const RunTrace* explain = nullptr);
+
+// A site of the status table as one line of JSON: its latest run as `history --json`
+// gives it (every key null for a watched domain never queried), "watched", the run
+// compared with under "previous" (or null), and under "changes" each result that
+// differs, by key: {"from": ..., "to": ...}, with "delta" where both are numbers.
+std::string formatStatusJsonLine(const watch::SiteStatus& site);
 
 }  // namespace quarnel::cli

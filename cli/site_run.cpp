@@ -54,12 +54,7 @@ SiteRunner::SiteRunner(Invocation& invocation, const rules::Profile& profile)
 RunRecord SiteRunner::query(const watch::BatchPlace& place) {
     const auto startedAt = invocation_.clock.now();
     if (backOff_ && backOff_->stopped()) {
-        RunRecord notQueried;
-        notQueried.startedAt = startedAt;
-        notQueried.domain = place.domain;
-        notQueried.profile = profile_.name;
-        notQueried.notQueried = kNotQueriedBlocked;
-        return notQueried;
+        return watch::notQueriedRun(place, startedAt, profile_.name, RunOrigin::Cli);
     }
     waitLine_.at(place);
     MemoryControlModel controls;

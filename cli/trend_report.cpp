@@ -1,6 +1,7 @@
 #include "cli/trend_report.h"
 
 #include "base/results.h"
+#include "cli/terminal_text.h"
 
 #include <algorithm>
 #include <array>
@@ -24,25 +25,6 @@ std::optional<long long> changeSince(const std::vector<Point>& points, std::chro
         return std::nullopt;
     }
     return points.back().value - later->value;
-}
-
-// Terminal columns of UTF-8 text: the headings mix Chinese (two columns) and ASCII.
-std::size_t columnsOf(std::string_view text) {
-    std::size_t columns = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if ((byte & 0xC0) == 0x80) {
-            continue;
-        }
-        columns += byte >= 0xE0 ? 2 : 1;
-    }
-    return columns;
-}
-
-std::string padded(std::string_view text, std::size_t columns, bool right) {
-    const std::size_t used = columnsOf(text);
-    const std::string gap(used < columns ? columns - used : 1, ' ');
-    return right ? gap + std::string(text) : std::string(text) + gap;
 }
 
 std::string shown(const std::optional<long long>& number, bool signed_) {

@@ -73,11 +73,11 @@ int watchPass(const std::filesystem::path& listFile, Invocation& invocation) {
     return outcome.everyServiceReached ? kExitFine : kExitFetchFailed;
 }
 
+}  // namespace
+
 std::filesystem::path defaultWatchList() {
     return watch::watchListPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
-
-}  // namespace
 
 void addWatchCommand(CLI::App& app, Invocation& invocation) {
     CLI::App* command = app.add_subcommand("watch", kWatchUsage);

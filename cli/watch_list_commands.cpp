@@ -1,9 +1,10 @@
 #include "cli/commands.h"
 
-#include "watch/run_lock.h"
 #include "watch/watch_file.h"
 #include "watch/watch_list.h"
+#include "watch/watch_list_edit.h"
 
+#include <functional>
 #include <ostream>
 
 namespace quarnel::cli {
@@ -32,40 +33,27 @@ bool fitForTheList(const std::string& domain, const char* verb, Invocation& invo
     return !reason;
 }
 
-// Reads the list, edits it and saves it under the edit lock, so that of two edits at
-// once neither is lost. `edit` gives the new text, or nothing to leave the list as it is.
-template <typename Edit>
-int editWatchList(const std::filesystem::path& listFile, Invocation& invocation, Edit&& edit) {
-    std::error_code ignored;  // a folder that cannot be made shows as a lock that cannot be taken
-    std::filesystem::create_directories(listFile.parent_path(), ignored);
-    const watch::RunLock lock(watch::editLockPath(listFile), watch::RunLock::Wait::Yes);
-    if (lock.state() != watch::RunLock::State::Held) {
-        invocation.err << kPrefix << "cannot lock " << watch::editLockPath(listFile).string()
-                       << ", so the list is left as it was\n";
-        return kExitListUnchanged;
-    }
-    const auto text = readList(listFile, invocation);
-    if (!text) {
-        return kExitUsage;
-    }
-    const std::optional<std::string> edited = edit(text->value_or(""));
+// The edit, told on standard error when it fails: the status for the command to exit with.
+int editWatchList(const std::filesystem::path& listFile, Invocation& invocation,
+                  const std::function<std::optional<std::string>(const std::string&)>& edit) {
+    const Expected<watch::ListEdit> edited = watch::editWatchList(listFile, edit);
     if (!edited) {
+        invocation.err << kPrefix << edited.reason() << '\n';
         return kExitListUnchanged;
     }
-    if (const auto saved = watch::saveWatchFile(listFile, *edited); !saved) {
-        invocation.err << kPrefix << saved.reason() << '\n';
-        return kExitListUnchanged;
-    }
-    return kExitFine;
+    return *edited == watch::ListEdit::Saved ? kExitFine : kExitListUnchanged;
 }
 
 }  // namespace
 
 std::optional<std::vector<std::string>> readWatchedDomains(const std::filesystem::path& listFile,
-                                                           Invocation& invocation) {
+                                                           Invocation& invocation, MissingList missing) {
     const auto text = readList(listFile, invocation);
     if (!text) {
         return std::nullopt;
+    }
+    if (!*text && missing == MissingList::Empty) {
+        return std::vector<std::string>{};
     }
     if (!*text) {
         invocation.err << kPrefix << "no watch list at " << listFile.string() << " yet; " << kAddHint << '\n';

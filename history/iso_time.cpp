@@ -63,6 +63,12 @@ std::string isoLocal(std::chrono::sys_seconds time) {
            offset;
 }
 
+std::string shortLocal(std::chrono::sys_seconds time) {
+    std::string text = isoLocal(time).substr(5, 11);  // "12-07T07:14"
+    text[5] = ' ';
+    return text;
+}
+
 std::optional<std::chrono::sys_seconds> parseIsoUtc(std::string_view text) {
     if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
         text[16] != ':' || text[19] != 'Z') {

@@ -13,6 +13,9 @@ std::string isoUtc(std::chrono::sys_seconds time);
 // The same moment on this machine's clock with its offset: "2026-12-07T07:14:02+08:00".
 std::string isoLocal(std::chrono::sys_seconds time);
 
+// Month, day and minute on this machine's clock, for a table of latest runs: "12-07 07:14".
+std::string shortLocal(std::chrono::sys_seconds time);
+
 // "2026-12-06T23:14:02Z" back into a time; nothing for any other text.
 std::optional<std::chrono::sys_seconds> parseIsoUtc(std::string_view text);
 

@@ -1,14 +1,14 @@
 #include "history/sqlite_history.h"
 
 #include "history/history_schema.h"
-#include "base/results.h"
+#include "history/run_rows.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
-#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -27,82 +27,77 @@ constexpr const char* kInsert =
     " VALUES(?1, ?2, (SELECT count(*) FROM runs WHERE domain = ?1 AND started = ?2), ?3, ?4, ?5,"
     " ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23)";
 
-// One index seek per domain instead of a walk over every run.
-constexpr const char* kDomains =
-    "WITH RECURSIVE next(domain) AS (SELECT min(domain) FROM runs"
-    " UNION ALL SELECT (SELECT min(domain) FROM runs WHERE domain > next.domain) FROM next"
-    " WHERE next.domain IS NOT NULL)"
-    " SELECT domain FROM next WHERE domain IS NOT NULL";
+// Every domain, in order: one index seek each instead of a walk over every run.
+const std::string kEachDomain =
+    "WITH RECURSIVE next(name) AS (SELECT min(domain) FROM runs"
+    " UNION ALL SELECT (SELECT min(domain) FROM runs WHERE domain > next.name) FROM next"
+    " WHERE next.name IS NOT NULL)";
 
-// A database of an earlier schema is read without being changed: the columns it lacks
-// read as what its runs were (the classic rules, nothing blocked, every domain queried, no transport known).
-constexpr int kFirstVersionWithRules = 2;
-constexpr int kFirstVersionWithNotQueried = 3;
-constexpr int kFirstVersionWithTransports = 4;
-
-std::string selectFor(int version) {
-    return std::string("SELECT started, duration_ms, domain, origin, fetch_failures,"
-                       " day, week, month, \"all\", snapshot, homepage, pagerank, hijack, ") +
-           (version >= kFirstVersionWithRules ? "profile, blocked, reasons, " : "'classic', 0, NULL, ") +
-           (version >= kFirstVersionWithNotQueried ? "not_queried, " : "NULL, ") +
-           (version >= kFirstVersionWithTransports ? "served_by" : "NULL") +
+std::string selectRuns(int version) {
+    return "SELECT " + runColumnsFor(version) +
            " FROM runs WHERE started >= ? AND started <= ?";
 }
 
-// Why each empty result is empty, by key, as one JSON object; nothing when none is.
-std::optional<std::string> reasonsJson(const RunRecord& run) {
-    nlohmann::json reasons = nlohmann::json::object();
-    for (const ResultInfo& info : kResults) {
-        if (const std::string& reason = run.reasons[static_cast<std::size_t>(info.result)]; !reason.empty()) {
-            reasons[std::string(info.key)] = reason;
+// Of each domain (every one, or only ?3), its last ?1 + 1 runs (a few more when several
+// started in the second of the first of them), each with whether it reached every
+// service and whether it is one of those; then, when older than all of them, the runs of
+// the second in which the last run before the latest that reached every service started
+// (?2 stands for no second). Each domain is done with before the next: its lookups are
+// walks down one stretch of the primary key, over the few pages they share. LIMIT -1 has
+// SQLite work out each domain's edges once, not once for every place they are used;
+// CROSS JOIN keeps the domains the outer loop, so that SQLite never scans every run for
+// the few it needs, and a domain's runs come together, in the order of the key.
+std::string selectLatestRuns(int version, bool oneDomain) {
+    const std::string complete = reachedEveryServiceFor(version);
+    const std::string columns = runColumnsFor(version);
+    return (oneDomain ? std::string("WITH next(name) AS (SELECT ?3)") : kEachDomain) +
+           ", edges AS (SELECT name,"
+           " ifnull((SELECT started FROM runs WHERE domain = next.name ORDER BY started DESC, seq DESC"
+           " LIMIT 1 OFFSET ?1), ?2) AS first_recent,"
+           " (SELECT started FROM runs WHERE domain = next.name AND " + complete +
+           " AND (started, seq) < (SELECT started, seq FROM runs WHERE domain = next.name"
+           " ORDER BY started DESC, seq DESC LIMIT 1)"
+           " ORDER BY started DESC, seq DESC LIMIT 1) AS compared"
+           " FROM next WHERE name IS NOT NULL LIMIT -1)"
+           " SELECT " + columns + ", " + complete + ", started >= first_recent FROM edges CROSS JOIN runs"
+           " ON domain = edges.name AND started >= min(first_recent, ifnull(compared, first_recent))"
+           " WHERE started >= first_recent OR (started = compared AND " + complete + ")";
+}
+
+// Makes one domain's DomainRuns of its rows of selectLatestRuns, taken in order, one at a
+// time: only the latest run and the one compared with are kept whole.
+class DomainRunsBuilder {
+public:
+    explicit DomainRunsBuilder(std::string domain) { built_.domain = std::move(domain); }
+
+    const std::string& domain() const { return built_.domain; }
+
+    void add(RunRecord run, bool complete, bool recent) {
+        if (built_.latest && latestComplete_) {
+            built_.compared = std::move(built_.latest);
         }
-    }
-    if (reasons.empty()) {
-        return std::nullopt;
-    }
-    return reasons.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-std::optional<std::string> requestsJson(const RunRecord& run) {
-    if (run.requests.empty()) {
-        return std::nullopt;
-    }
-    nlohmann::json requests = nlohmann::json::array();
-    for (const ServedRequest& request : run.requests) {
-        requests.push_back({{"page", request.page}, {"served_by", request.servedBy}});
-    }
-    return requests.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-void readRequests(const std::optional<std::string>& stored, RunRecord& run) {
-    const nlohmann::json requests = nlohmann::json::parse(stored.value_or("[]"), nullptr, false);
-    if (!requests.is_array()) {
-        return;  // a damaged cell costs the requests, never the run
-    }
-    for (const nlohmann::json& request : requests) {
-        const auto page = request.find("page");
-        const auto servedBy = request.find("served_by");
-        if (request.is_object() && page != request.end() && page->is_string() && servedBy != request.end() &&
-            servedBy->is_string()) {
-            run.requests.push_back({page->get<std::string>(), servedBy->get<std::string>()});
+        if (recent) {
+            built_.recent.push_back(numbersOf(run.results));
         }
+        built_.latest = std::move(run);
+        latestComplete_ = complete;
     }
-}
 
-void readReasons(const std::optional<std::string>& stored, RunRecord& run) {
-    const nlohmann::json reasons = nlohmann::json::parse(stored.value_or("{}"), nullptr, false);
-    if (!reasons.is_object()) {
-        return;  // a damaged cell costs the reasons, never the run
-    }
-    for (const ResultInfo& info : kResults) {
-        if (const auto found = reasons.find(std::string(info.key)); found != reasons.end() && found->is_string()) {
-            run.reasons[static_cast<std::size_t>(info.result)] = found->get<std::string>();
+    DomainRuns finish(std::size_t recent) && {
+        // Runs that started in the same second as the first of the last ones come along.
+        if (built_.recent.size() > recent) {
+            built_.recent.erase(built_.recent.begin(), built_.recent.end() - static_cast<std::ptrdiff_t>(recent));
         }
+        return std::move(built_);
     }
-}
 
-const char* originName(RunOrigin origin) {
-    return origin == RunOrigin::Window ? "window" : "cli";
+private:
+    DomainRuns built_;
+    bool latestComplete_ = false;
+};
+
+int schemaVersionOf(SQLite::Database& db) {
+    return db.execAndGet("PRAGMA user_version").getInt();
 }
 
 // `systemError` is the errno behind a failed read or write, 0 when there was none.
@@ -128,22 +123,6 @@ std::string reasonOf(const SQLite::Exception& error, std::chrono::milliseconds b
     }
 }
 
-void bindText(SQLite::Statement& statement, int index, const std::optional<std::string>& text) {
-    if (text) {
-        statement.bind(index, *text);
-    } else {
-        statement.bind(index);
-    }
-}
-
-std::optional<std::string> textColumn(SQLite::Statement& statement, int index) {
-    const SQLite::Column column = statement.getColumn(index);
-    if (column.isNull()) {
-        return std::nullopt;
-    }
-    return column.getString();
-}
-
 bool isBusy(const SQLite::Exception& error) {
     return error.getErrorCode() == SQLITE_BUSY || error.getErrorCode() == SQLITE_LOCKED;
 }
@@ -162,24 +141,6 @@ Expected<Done> prepareForWriting(SQLite::Database& db) {
     // Room for the pages that a day's runs of many domains write to.
     db.exec("PRAGMA cache_size = -16384");
     return Done{};
-}
-
-RunRecord runOfRow(SQLite::Statement& query) {
-    RunRecord run;
-    run.startedAt = std::chrono::sys_seconds(std::chrono::seconds(query.getColumn(0).getInt64()));
-    run.duration = std::chrono::milliseconds(query.getColumn(1).getInt64());
-    run.domain = query.getColumn(2).getString();
-    run.origin = query.getColumn(3).getString() == "window" ? RunOrigin::Window : RunOrigin::Cli;
-    run.fetchFailures = query.getColumn(4).getInt();
-    for (std::size_t i = 0; i < kResults.size(); ++i) {
-        run.results[kResults[i].result] = textColumn(query, 5 + static_cast<int>(i));
-    }
-    run.profile = query.getColumn(13).getString();
-    run.blockedPages = query.getColumn(14).getInt();
-    readReasons(textColumn(query, 15), run);
-    run.notQueried = textColumn(query, 16).value_or(std::string());
-    readRequests(textColumn(query, 17), run);
-    return run;
 }
 
 }  // namespace
@@ -274,30 +235,7 @@ Expected<Done> SqliteHistory::recordAll(const std::vector<RunRecord>& runs) {
 void SqliteHistory::insert(const RunRecord& run) {
     SQLite::Statement& insert = writer_->insert;
     insert.tryReset();  // an earlier failure is told already
-    insert.bind(1, run.domain);
-    insert.bind(2, static_cast<std::int64_t>(run.startedAt.time_since_epoch().count()));
-    insert.bind(3, static_cast<std::int64_t>(run.duration.count()));
-    insert.bind(4, originName(run.origin));
-    insert.bind(5, run.fetchFailures);
-    int numberIndex = 14;
-    for (std::size_t i = 0; i < kResults.size(); ++i) {
-        const auto& text = run.results[kResults[i].result];
-        bindText(insert, 6 + static_cast<int>(i), text);
-        if (kResults[i].hasNumber()) {
-            const auto number = text ? countValue(*text) : std::nullopt;
-            if (number) {
-                insert.bind(numberIndex, static_cast<std::int64_t>(*number));
-            } else {
-                insert.bind(numberIndex);
-            }
-            ++numberIndex;
-        }
-    }
-    insert.bind(19, run.profile);
-    insert.bind(20, run.blockedPages);
-    bindText(insert, 21, reasonsJson(run));
-    bindText(insert, 22, run.notQueried.empty() ? std::nullopt : std::optional(run.notQueried));
-    bindText(insert, 23, requestsJson(run));
+    bindRun(insert, run);
     insert.exec();
 }
 
@@ -316,7 +254,7 @@ Expected<std::vector<std::string>> SqliteHistory::domains() const {
     return guarded(reader_, [&]() -> Expected<std::vector<std::string>> {
         std::vector<std::string> found;
         if (SQLite::Database* db = reader()) {
-            SQLite::Statement query(*db, kDomains);
+            SQLite::Statement query(*db, kEachDomain + " SELECT name FROM next WHERE name IS NOT NULL");
             while (query.executeStep()) {
                 found.push_back(query.getColumn(0).getString());
             }
@@ -332,7 +270,7 @@ Expected<std::vector<RunRecord>> SqliteHistory::runs(const RunFilter& filter) co
         if (db == nullptr) {
             return found;
         }
-        std::string sql = selectFor(db->execAndGet("PRAGMA user_version").getInt());
+        std::string sql = selectRuns(schemaVersionOf(*db));
         if (!filter.domains.empty()) {
             sql += " AND domain IN (?";
             for (std::size_t i = 1; i < filter.domains.size(); ++i) {
@@ -355,6 +293,51 @@ Expected<std::vector<RunRecord>> SqliteHistory::runs(const RunFilter& filter) co
         }
         return found;
     });
+}
+
+Expected<std::vector<DomainRuns>> SqliteHistory::latestRuns(std::size_t recent,
+                                                            const std::optional<std::string>& domain) const {
+    recent = std::max<std::size_t>(recent, 1);
+    return guarded(reader_, [&]() -> Expected<std::vector<DomainRuns>> {
+        std::vector<DomainRuns> found;
+        SQLite::Database* db = reader();
+        if (db == nullptr) {
+            return found;
+        }
+        SQLite::Statement query(*db, selectLatestRuns(schemaVersionOf(*db), domain.has_value()));
+        query.bind(1, static_cast<std::int64_t>(recent - 1));
+        query.bind(2, std::numeric_limits<std::int64_t>::min());
+        if (domain) {
+            query.bind(3, *domain);
+        }
+        // No ORDER BY: SQLite's sorter would hold every domain's runs at once, and spill
+        // them to a temporary file.
+        std::optional<DomainRunsBuilder> building;
+        while (query.executeStep()) {
+            RunRecord run = runOfRow(query);
+            if (!building || building->domain() != run.domain) {
+                if (building) {
+                    found.push_back(std::move(*building).finish(recent));
+                }
+                building.emplace(run.domain);
+            }
+            building->add(std::move(run), query.getColumn(kRunColumnCount).getInt() != 0,
+                          query.getColumn(kRunColumnCount + 1).getInt() != 0);
+        }
+        if (building) {
+            found.push_back(std::move(*building).finish(recent));
+        }
+        return found;
+    });
+}
+
+ResultNumbers numbersOf(const RunResults& results) {
+    ResultNumbers numbers;
+    for (std::size_t i = 0; i < kResults.size(); ++i) {
+        const std::optional<std::string>& text = results[kResults[i].result];
+        numbers[i] = text ? countValue(*text) : std::nullopt;
+    }
+    return numbers;
 }
 
 }  // namespace quarnel::history

@@ -32,6 +32,9 @@ public:
     Expected<Done> recordAll(const std::vector<RunRecord>& runs);
     Expected<std::vector<std::string>> domains() const override;
     Expected<std::vector<RunRecord>> runs(const RunFilter& filter) const override;
+    // One statement for every domain, however many there are.
+    Expected<std::vector<DomainRuns>> latestRuns(std::size_t recent,
+                                                const std::optional<std::string>& domain) const override;
 
     const std::filesystem::path& path() const { return path_; }
 

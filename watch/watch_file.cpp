@@ -42,6 +42,14 @@ Expected<std::optional<std::string>> readWatchFile(const std::filesystem::path& 
     return std::optional(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
+Expected<WatchList> readWatchList(const std::filesystem::path& path) {
+    const auto text = readWatchFile(path);
+    if (!text) {
+        return Failure{text.reason()};
+    }
+    return parseWatchList(text->value_or(""));
+}
+
 Expected<Done> saveWatchFile(const std::filesystem::path& path, const std::string& text) {
     if (const Expected<Done> saved = replaceFile(path, text); !saved) {
         return Failure{path.string() + ": not saved, " + saved.reason() + "; the list is as it was"};

@@ -15,14 +15,30 @@ std::string listed(const std::vector<std::string>& domains) {
 
 }  // namespace
 
+RunRecord notQueriedRun(const BatchPlace& place, std::chrono::sys_seconds startedAt, std::string profile,
+                        RunOrigin origin) {
+    RunRecord run;
+    run.startedAt = startedAt;
+    run.domain = place.domain;
+    run.origin = origin;
+    run.profile = std::move(profile);
+    run.notQueried = kNotQueriedBlocked;
+    return run;
+}
+
 WatchPass::WatchPass(SiteQuery& site, const history::HistoryReader& history, history::RunRecorder& recorder,
                      Notifier& notifier, std::ostream& out, std::ostream& err)
     : site_(site), history_(history), recorder_(recorder), notifier_(notifier), out_(out), err_(err) {}
 
-WatchOutcome WatchPass::run(const std::vector<std::string>& domains) {
+WatchOutcome WatchPass::run(const std::vector<std::string>& domains,
+                            const std::function<bool(const BatchPlace&)>& goOn) {
     WatchOutcome outcome;
     for (std::size_t i = 0; i < domains.size(); ++i) {
-        watch({.domain = domains[i], .number = i + 1, .total = domains.size()}, outcome);
+        const BatchPlace place{.domain = domains[i], .number = i + 1, .total = domains.size()};
+        if (goOn && !goOn(place)) {
+            break;
+        }
+        watch(place, outcome);
     }
     tellBlocked(outcome);
     return outcome;

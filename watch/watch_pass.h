@@ -3,7 +3,9 @@
 #include "history/history_store.h"
 #include "watch/notifier.h"
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -28,6 +30,10 @@ public:
     virtual RunRecord query(const BatchPlace& place) = 0;
 };
 
+// The run of a domain a stopped batch does not query: no request made, `notQueried` set.
+RunRecord notQueriedRun(const BatchPlace& place, std::chrono::sys_seconds startedAt, std::string profile,
+                        RunOrigin origin);
+
 // What the command line's `blocked:` lines and a watch pass's notification ask of the
 // user: the window's 安全验证 window lets a person pass the verification, and later runs
 // use the cookies it kept.
@@ -51,7 +57,10 @@ public:
     WatchPass(SiteQuery& site, const history::HistoryReader& history, history::RunRecorder& recorder,
               Notifier& notifier, std::ostream& out, std::ostream& err);
 
-    WatchOutcome run(const std::vector<std::string>& domains);
+    // `goOn`, when given, is asked before each domain: false ends the pass there, as a
+    // pass started by hand and cancelled ends.
+    WatchOutcome run(const std::vector<std::string>& domains,
+                     const std::function<bool(const BatchPlace&)>& goOn = nullptr);
 
 private:
     void watch(const BatchPlace& place, WatchOutcome& outcome);

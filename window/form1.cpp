@@ -85,10 +85,13 @@ Form1::Form1(HttpTransport& transport, const LastDomainFile& lastDomain, UrlOpen
       fetcher_(transport_, countedBox_),
       lastDomain_(lastDomain),
       urlOpener_(urlOpener),
-      history_(*this, *this, clock_, std::move(history)),
+      history_(*this, *this, clock_, history),
       rules_(*this, *this, session.profile),
       waits_(session.waits != nullptr ? *session.waits : eventLoopWaits_),
       verificationWindows_(session.browser, *this),
+      overview_(*this, *this, history_, std::move(history),
+                {transport_, waits_, pauses_, clock_, [this] { return rules_.key(); }, &verificationWindows_},
+                history_.showHistoryAction()),
       webPanels_(WebPanelLibrary::path()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuarnelV6.0   -  ") + fromUtf8(hosts::kMakerSite) + QStringLiteral("  -  ") +
@@ -300,6 +303,7 @@ void Form1::runQuery() {
         return;
     }
     queryInProgress_ = true;
+    overview_.setQueryRunning(true);
     {
         const UserInputBlocker blocker(*this);
         // The window waits out the pauses of the rules' pace, from the run's second
@@ -313,6 +317,7 @@ void Form1::runQuery() {
             countedBox_, [&] { QueryRun(*this, context, &lastDomain_).run(); }, rules_.lastTrace());
         rules_.runEnded();
     }
+    overview_.setQueryRunning(false);
     queryInProgress_ = false;
 }
 
@@ -330,9 +335,10 @@ void Form1::openLink(SearchLink link) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // A query cut short by closing the window ends the program at once: its results
-    // are gone with the window, and the domain is not remembered.
-    if (queryInProgress_) {
+    // A query or a watch pass cut short by closing the window ends the program at once:
+    // the query's results are gone with the window, the domain is not remembered, and
+    // the run of the pass going on is not recorded.
+    if (queryInProgress_ || overview_.passRunning()) {
         std::_Exit(EXIT_SUCCESS);
     }
     QWidget::closeEvent(event);

@@ -10,6 +10,7 @@
 #include "window/event_loop_waits.h"
 #include "window/history/window_history.h"
 #include "window/verification_dialog.h"
+#include "window/overview/window_overview.h"
 #include "window/web_panel_library.h"
 #include "window/window_message_box.h"
 #include "window/window_rules.h"
@@ -111,6 +112,7 @@ private:
     Waits& waits_;
     RandomPauseDraw pauses_;
     BrowserVerificationWindows verificationWindows_;
+    WindowOverview overview_;
 
     std::array<CaptionLabel*, kResultLabels.size()> resultLabels_{};
     std::vector<CaptionLabel*> autoSized_;

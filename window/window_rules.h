@@ -34,6 +34,8 @@ public:
     // How the chosen rules space their requests out.
     const rules::Pace& pace() const { return loaded_.profile.pace; }
     const RunTrace& lastTrace() const { return trace_; }
+    // The Open PageRank key as it stands.
+    const std::string& key() const { return key_; }
     // Once the run has been recorded: words for values these rules cannot give.
     void runEnded();
 

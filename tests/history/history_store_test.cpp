@@ -103,6 +103,58 @@ TEST_F(HistoryStoreTest, AnEmptyFileHasNoRunsAndBecomesOursButANewerOrForeignDat
     }
 }
 
+TEST_F(HistoryStoreTest, LatestRunsAreEachDomainsLastRunsAndTheLastCompleteOneBeforeItsLatest) {
+    // Each run is known by its day count.
+    const auto run = [](const char* domain, int second, long long day, int failures = 0, int blocked = 0) {
+        return RunRecord{.startedAt = kNewYear + std::chrono::seconds(second), .domain = domain,
+                         .fetchFailures = failures, .results = RunResults({std::to_string(day)}),
+                         .blockedPages = blocked};
+    };
+    // A domain a stopped pass did not query has a run that reached no service.
+    auto notQueried = run("e.cn", 2, 52);
+    notQueried.notQueried = kNotQueriedBlocked;
+    SqliteHistory history(path_);
+    ASSERT_TRUE(history.recordAll({
+        run("a.cn", 1, 11), run("a.cn", 2, 12, 1), run("a.cn", 3, 13, 0, 1), run("a.cn", 4, 14, 2), run("a.cn", 5, 15, 1),
+        // Several runs in one second: their order is the order they were recorded in.
+        run("b.cn", 1, 21), run("b.cn", 2, 22), run("b.cn", 2, 23),
+        run("c.cn", 1, 31, 3),
+        run("d.cn", 1, 41), run("d.cn", 1, 42, 1), run("d.cn", 1, 43, 1), run("d.cn", 2, 44),
+        run("e.cn", 1, 51), notQueried, run("e.cn", 3, 53),
+    }));
+    struct Expected {
+        std::vector<long long> recent;  // the latest is the last
+        long long compared;             // 0 for none
+    };
+    const std::vector<std::pair<std::size_t, std::vector<Expected>>> cases = {
+        {1, {{{15}, 11}, {{23}, 22}, {{31}, 0}, {{44}, 41}, {{53}, 51}}},
+        {3, {{{13, 14, 15}, 11}, {{21, 22, 23}, 22}, {{31}, 0}, {{42, 43, 44}, 41}, {{51, 52, 53}, 51}}},
+        {0, {{{15}, 11}, {{23}, 22}, {{31}, 0}, {{44}, 41}, {{53}, 51}}},
+    };
+    const auto dayOf = [](const RunRecord& run) { return countValue(*run.results[Result::DayCount]).value(); };
+    for (const auto& [recent, expected] : cases) {
+        SCOPED_TRACE(recent);
+        const std::vector<DomainRuns> latest = history.latestRuns(recent, std::nullopt).value();
+        ASSERT_EQ(latest.size(), expected.size());
+        for (std::size_t i = 0; i < latest.size(); ++i) {
+            std::vector<long long> days;
+            for (const ResultNumbers& numbers : latest[i].recent) {
+                days.push_back(numbers[0].value());
+            }
+            EXPECT_EQ(latest[i].domain, std::string(1, static_cast<char>('a' + i)) + ".cn");
+            EXPECT_EQ(days, expected[i].recent) << latest[i].domain;
+            EXPECT_EQ(dayOf(*latest[i].latest), expected[i].recent.back()) << latest[i].domain;
+            EXPECT_EQ(latest[i].compared ? dayOf(*latest[i].compared) : 0, expected[i].compared) << latest[i].domain;
+        }
+    }
+    const auto ofD = history.latestRuns(3, "d.cn").value();
+    ASSERT_EQ(ofD.size(), 1u);
+    EXPECT_EQ(ofD[0].recent.size(), 3u);
+    EXPECT_EQ(dayOf(*ofD[0].compared), 41);
+    EXPECT_TRUE(history.latestRuns(3, "nowhere.cn").value().empty());
+    EXPECT_TRUE(SqliteHistory(folder_ / "none.sqlite3").latestRuns(30, std::nullopt).value().empty());
+}
+
 // A database of an earlier version (before the rules were recorded; before a domain not
 // queried was; before the transports were): read as it is, then taken forward once by the
 // first record, its runs kept as runs of the classic rules, queried, of no known transport.
@@ -131,6 +183,7 @@ TEST_F(HistoryStoreTest, AnOlderDatabaseIsReadAsItIsAndMigratedOnceByTheFirstRec
         }
         const std::string before = bytesOf(path_);
         ASSERT_EQ(SqliteHistory(path_).runs({})->size(), 1u);
+        EXPECT_EQ(SqliteHistory(path_).latestRuns(30, std::nullopt).value().at(0).latest->results[Result::DayCount], "12");
         EXPECT_EQ(bytesOf(path_), before) << "reading never writes";
 
         const RunRecord recorded = runOf("b.cn", kNewYear);

@@ -84,7 +84,10 @@ STUB
     done <<'CASES'
 quarnel-cli hi|history
 quarnel-cli --profile c|classic current
-quarnel-cli |history trend domains watch profiles
+quarnel-cli |history trend domains status watch profiles
+quarnel-cli st|status
+quarnel-cli status --|--json --watch-file --history-file
+quarnel-cli status |
 quarnel-cli --j|--json
 quarnel-cli --history-file other.sqlite3 --n|--no-history
 quarnel-cli history ex|example.com example.net

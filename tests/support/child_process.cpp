@@ -85,7 +85,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return {.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1,
             .out = readAll(out),
             .err = readAll(err),
-            .peakRssKiB = usage.ru_maxrss};
+            .peakRssKiB = usage.ru_maxrss,
+            .cpuMilliseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3};
 }
 
 }  // namespace quarnel::testing

@@ -10,6 +10,7 @@ struct ProcessResult {
     std::string out;
     std::string err;
     long peakRssKiB = 0;  // the child's peak resident memory
+    double cpuMilliseconds = 0;  // the child's processor time, user and system
 };
 
 // Runs `program` with `arguments` (no shell involved), the extra `environment`

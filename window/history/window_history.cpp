@@ -23,7 +23,7 @@ WindowHistory::WindowHistory(QWidget& window, const ControlModel& controls, cons
     // The right button anywhere outside the web panels and the domain box, which keep
     // menus of their own, opens these; their shortcuts work without it.
     window_.setContextMenuPolicy(Qt::ActionsContextMenu);
-    addCommand("查询历史…", QKeySequence(Qt::CTRL | Qt::Key_H), &WindowHistory::showHistory);
+    showHistoryAction_ = addCommand("查询历史…", QKeySequence(Qt::CTRL | Qt::Key_H), &WindowHistory::showHistory);
     addCommand("导出 CSV…", QKeySequence(Qt::CTRL | Qt::Key_E), &WindowHistory::exportAllRuns);
     addCommand("复制结果", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &WindowHistory::copyResults);
     qApp->installEventFilter(this);
@@ -50,11 +50,12 @@ bool WindowHistory::eventFilter(QObject* target, QEvent* event) {
     return false;
 }
 
-void WindowHistory::addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)()) {
+QAction* WindowHistory::addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)()) {
     auto* action = new QAction(QString::fromUtf8(text), &window_);
     action->setShortcut(shortcut);
     connect(action, &QAction::triggered, this, command);
     window_.addAction(action);
+    return action;
 }
 
 void WindowHistory::recordRun(const CountingMessageBox& failures, const std::function<void()>& query,

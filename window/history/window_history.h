@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QAction;
 class QWidget;
 
 namespace quarnel {
@@ -32,12 +33,14 @@ public:
     void showHistory();
     void exportAllRuns();
     void copyResults();
+    // 查询历史… on the right button, for commands to go beside it.
+    QAction* showHistoryAction() const { return showHistoryAction_; }
 
 protected:
     bool eventFilter(QObject* target, QEvent* event) override;
 
 private:
-    void addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)());
+    QAction* addCommand(const char* text, QKeySequence shortcut, void (WindowHistory::*command)());
     void setQueryRunning(bool running);
     void store(const RunRecord& run);
     QString recordingProblem() const;
@@ -47,6 +50,7 @@ private:
     const Clock& clock_;
     HistoryAccess access_;
     QPointer<HistoryWindow> historyWindow_;
+    QAction* showHistoryAction_ = nullptr;
     int unrecordedRuns_ = 0;
     QString lastRecordingError_;
 };

@@ -1,0 +1,65 @@
+#include "watch/hand_pass.h"
+
+#include "watch/run_lock.h"
+
+#include <algorithm>
+
+namespace quarnel::watch {
+namespace {
+
+constexpr std::chrono::milliseconds kCountdownStep{1000};
+
+}  // namespace
+
+// Keeps nothing of a run the cancel cut short, and tells each run it has recorded.
+class HandPass::CancellableRecorder final : public history::RunRecorder {
+public:
+    explicit CancellableRecorder(HandPass& pass) : pass_(pass) {}
+
+    Expected<Done> record(const RunRecord& run) override {
+        if (pass_.cancelled()) {
+            return Done{};
+        }
+        Expected<Done> recorded = pass_.recorder_.record(run);
+        if (recorded) {
+            pass_.progress_.recorded(run.domain);
+        }
+        return recorded;
+    }
+
+private:
+    HandPass& pass_;
+};
+
+HandPass::HandPass(const history::HistoryReader& history, history::RunRecorder& recorder, Notifier& notifier,
+                   Waits& waits, PassProgress& progress)
+    : history_(history), recorder_(recorder), notifier_(notifier), inner_(waits), progress_(progress) {}
+
+HandPass::Ended HandPass::run(SiteQuery& site, const std::filesystem::path& listFile,
+                              const std::vector<std::string>& domains, std::ostream& out, std::ostream& err) {
+    const RunLock lock(runLockPath(listFile), RunLock::Wait::No);
+    if (lock.state() != RunLock::State::Held) {
+        return lock.state() == RunLock::State::Busy ? Ended::Busy : Ended::Unlockable;
+    }
+    CancellableRecorder recorder(*this);
+    outcome_ = WatchPass(site, history_, recorder, notifier_, out, err).run(domains, [this](const BatchPlace& place) {
+        if (cancelled_) {
+            return false;
+        }
+        progress_.querying(place);
+        return true;
+    });
+    return cancelled_ ? Ended::Cancelled : Ended::Done;
+}
+
+// The part of a second first, so that the number shown changes on whole seconds.
+void HandPass::Countdown::wait(const Wait& wait) {
+    for (auto left = wait.length; left.count() > 0 && !pass_.cancelled_;) {
+        pass_.progress_.waiting(wait.why, std::chrono::ceil<std::chrono::seconds>(left));
+        const auto step = left % kCountdownStep == decltype(left)(0) ? kCountdownStep : left % kCountdownStep;
+        pass_.inner_.wait({wait.why, step, wait.url});
+        left -= step;
+    }
+}
+
+}  // namespace quarnel::watch
