@@ -41,15 +41,12 @@ struct Window {
     QTemporaryDir folder;
     LastDomainFile lastDomain{std::filesystem::path(folder.path().toStdString()) / "dz.txt"};
     history::SqliteHistory store{std::filesystem::path(folder.path().toStdString()) / "history.sqlite3"};
-    ScriptedTransport transport;
+    ScriptedTransport transport{kPages};
     NoOpener opener;
     Form1 form;
 
     explicit Window(history::RunRecorder* recorder = nullptr)
         : form(transport, lastDomain, opener, {recorder != nullptr ? recorder : &store, &store, {}}) {
-        for (const auto& [url, page] : kPages) {
-            transport.serve(url, page);
-        }
         form.findChild<QLineEdit*>("Text3")->setText(QString::fromStdString(kDomain));
     }
     void query() { QTest::mouseClick(form.findChild<QWidget*>("Command1"), Qt::LeftButton); }

@@ -247,10 +247,7 @@ private slots:
         Sites sites;
         sites.record(testing::kDomain, 2, {"5"});
         write(sites.listFile, testing::kDomain + "\n");
-        testing::ScriptedTransport transport;
-        for (const auto& [url, page] : testing::kPages) {
-            transport.serve(url, page);
-        }
+        testing::ScriptedTransport transport(testing::kPages);
         const auto window = sites.open(&transport);
         auto* progress = window->findChild<QProgressBar*>("checkProgress");
         QStringList shownWhenRecorded;
@@ -271,10 +268,7 @@ private slots:
     void cancelLeavesTheSiteBeingQueriedUnrecordedAndAsksForNoOther() {
         Sites sites;
         write(sites.listFile, testing::kDomain + "\nsecond.cn\nthird.cn\n");
-        testing::ScriptedTransport transport;
-        for (const auto& [url, page] : testing::kPages) {
-            transport.serve(url, page);
-        }
+        testing::ScriptedTransport transport(testing::kPages);
         const auto window = sites.open(&transport);
         // The user cancels while second.cn's first request is under way.
         transport.onRequest = [&](const std::string& url) {
@@ -300,10 +294,7 @@ private slots:
         const std::string blockedPage = "<html><body><a href=\"https://wappass.baidu.com/\">百度安全验证</a></body></html>";
         for (const bool verifying : {true, false}) {
             Sites sites;
-            testing::ScriptedTransport transport;
-            for (const auto& [url, page] : testing::kPages) {
-                transport.serve(url, page);
-            }
+            testing::ScriptedTransport transport(testing::kPages);
             transport.script(testing::kFetches[0], {blockedPage, testing::countPage("12")});
             if (!verifying) {
                 transport.serve(testing::kFetches[0], blockedPage);
