@@ -169,9 +169,6 @@ private slots:
                 QCOMPARE(model.index(row, column).data().toString().toStdString(), at < cells.size() ? cells[at] : "");
             }
         }
-        QCOMPARE(domainsShown(model), (QStringList{"example.com", "never.cn", "blocked.cn", "down.cn", "skipped.cn"}));
-        QCOMPARE(model.index(4, SiteTableModel::DayCount).data().toString(), QString("? 未查询"));
-        QCOMPARE(model.index(0, SiteTableModel::DayCount).data().toString(), QString("1,234 ▲1,134"));
         // The line beside a count: the last runs' numbers, a gap where a run had none.
         QCOMPARE(model.index(0, SiteTableModel::WeekCount).data(SiteTableModel::kRecentRole).toList(),
                  (QVariantList{1000, QVariant(), 1, 1000}));
@@ -359,7 +356,6 @@ private slots:
         const QList<QAction*> actions = form.actions();
         QCOMPARE(actions.at(0)->text(), QStringLiteral("站点一览…"));
         QCOMPARE(actions.at(0)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
-        QCOMPARE(actions.at(1)->text(), QStringLiteral("查询历史…"));
         actions.at(0)->trigger();
         auto* overview = form.findChild<OverviewWindow*>("OverviewWindow");
         QVERIFY(overview != nullptr && overview->isVisible());
