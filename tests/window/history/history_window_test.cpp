@@ -87,11 +87,8 @@ private slots:
     void everyRecordedRunIsOnePointInTheHistoryChart() {
         Window window;
         window.transport.script(kLookup, {std::nullopt, kPages[4].second});  // the first lookup fails
-        RunRecord fromCli;
-        fromCli.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
-        fromCli.domain = kDomain;
-        fromCli.results[Result::DayCount] = "约7";
-        QVERIFY(window.store.record(fromCli).ok());
+        const auto twoDaysAgo = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
+        QVERIFY(window.store.record({.startedAt = twoDaysAgo, .domain = kDomain, .results = RunResults({"约7"})}).ok());
         window.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.form));
         window.query();
@@ -99,9 +96,7 @@ private slots:
         QCOMPARE(std::exchange(dialogs_, {}), QStringList{"无法连接服务器"});  // the first lookup of the first run
         QCOMPARE(resultCaptions(window.form), kShownResults);
 
-        history::RunFilter ofDomain;
-        ofDomain.domains = {kDomain};
-        const std::vector<RunRecord> runs = window.store.runs(ofDomain).value();
+        const std::vector<RunRecord> runs = window.store.runs({}).value();
         QCOMPARE(runs.size(), 3u);
         QCOMPARE(runs[1].fetchFailures, 1);
         QCOMPARE(runs[2].fetchFailures, 0);
@@ -154,13 +149,11 @@ private slots:
         qputenv("TZ", "CST-8");  // this machine's clock eight hours ahead of UTC
         ::tzset();
         Window window;
-        RunRecord run;
-        run.startedAt = std::chrono::sys_days{std::chrono::year(2026) / 12 / 6} + 23h + 14min + 2s;
-        run.duration = 1500ms;
-        run.domain = "a\"b,c\nd";
-        run.fetchFailures = 1;
-        run.results[Result::DayCount] = "约1,234";
-        QVERIFY(window.store.record(run).ok());
+        QVERIFY(window.store
+                    .record({.startedAt = std::chrono::sys_days{std::chrono::year(2026) / 12 / 6} + 23h + 14min + 2s,
+                             .duration = 1500ms, .domain = "a\"b,c\nd", .fetchFailures = 1,
+                             .results = RunResults({"约1,234"})})
+                    .ok());
         savePath_ = window.folder.filePath("导出.csv");
 
         window.run("导出 CSV…");
