@@ -181,16 +181,9 @@ private slots:
 
         window.run("复制结果");
 
-        QCOMPARE(QApplication::clipboard()->text(), QString("http://example.com\n"
-                                                            "  今日收录：12\n"
-                                                            "  一星期收录：345\n"
-                                                            "  一月收录：查询中.\n"
-                                                            "  所有日收录：10,000\n"
-                                                            "  百度快照：2026-12-5\n"
-                                                            "  site:首页：首页第一\n"
-                                                            "  网站PR：3\n"
-                                                            "  PR是否劫持：pr真实\n"
-                                                            "\n"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QString("http://example.com\n  今日收录：12\n  一星期收录：345\n  一月收录：查询中.\n  所有日收录：10,000\n"
+                         "  百度快照：2026-12-5\n  site:首页：首页第一\n  网站PR：3\n  PR是否劫持：pr真实\n\n"));
     }
 };
 
