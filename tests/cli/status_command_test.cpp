@@ -1,6 +1,7 @@
 #include "history/sqlite_history.h"
 #include "tests/cli/command_line_fixture.h"
 #include "tests/support/site_runs.h"
+#include "watch/watch_pass.h"
 
 #include <SQLiteCpp/Database.h>
 #include <nlohmann/json.hpp>
@@ -43,12 +44,8 @@ protected:
 
     // The run of a domain a pass stopped by a blocked answer did not query.
     void recordNotQueried(const std::string& domain, int hoursAgo) {
-        ASSERT_TRUE(store_.record({.startedAt = clock_.at - std::chrono::hours(hoursAgo),
-                                   .domain = domain,
-                                   .results = {},
-                                   .profile = "current",
-                                   .notQueried = kNotQueriedBlocked})
-                        .ok());
+        ASSERT_TRUE(store_.record(watch::notQueriedRun({.domain = domain}, clock_.at - std::chrono::hours(hoursAgo),
+                                                       "current", RunOrigin::Cli)));
     }
 
     // example.com: its latest run is compared with the first, the only other complete one.

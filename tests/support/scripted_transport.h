@@ -16,6 +16,14 @@ namespace quarnel::testing {
 // as the real services send them. A URL without a script fails to complete.
 class ScriptedTransport final : public HttpTransport {
 public:
+    ScriptedTransport() = default;
+    // Serves each (url, page) of `pages`.
+    explicit ScriptedTransport(const auto& pages) {
+        for (const auto& [url, page] : pages) {
+            serve(url, page);
+        }
+    }
+
     // Each request for `url` takes the next answer; the last one repeats.
     // An empty optional is a request that does not complete.
     void script(const std::string& url, std::deque<std::optional<std::string>> answers) {

@@ -213,10 +213,7 @@ private slots:
     }
 
     void queryKeepsTheWindowAliveAndDropsInput() {
-        testing::ScriptedTransport transport;
-        for (const auto& [url, page] : kPages) {
-            transport.serve(url, page);
-        }
+        testing::ScriptedTransport transport(kPages);
         // The first fetch waits on its worker thread for the test. A window fetching on its own
         // thread would never let the test go on: the fetch then ends the wait by itself.
         std::binary_semaphore firstFetch{0};

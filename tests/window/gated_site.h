@@ -29,14 +29,11 @@ struct GatedSite {
           server(CurrentSite::routes(rangedSearches, allTimeSearch)) {
         std::filesystem::remove_all(folder);
         const TestAuthority authority = CurrentSite::trustedAuthority(folder / "ca", folder / "home");
-        server.serveTls(authority.serverCertificate, authority.serverKey);
-        server.start();
+        startAsProxy(server, authority);
         const std::pair<const char*, std::string> environment[] = {{"HOME", (folder / "home").string()},
                                                                    {"XDG_CONFIG_HOME", (folder / "config").string()},
                                                                    {"XDG_STATE_HOME", (folder / "state").string()},
                                                                    {"XDG_DATA_HOME", (folder / "data").string()},
-                                                                   {"https_proxy", server.proxyUrl()},
-                                                                   {"http_proxy", server.proxyUrl()},
                                                                    {"no_proxy", ""},
                                                                    {"CURL_CA_BUNDLE", authority.certificate.string()},
                                                                    {"QUARNEL_OPR_KEY", "K3Y"}};

@@ -53,10 +53,7 @@ private slots:
     void aSessionsRulesPauseEachRunAndAreNotRemembered() {
         const std::string paced = folder_.filePath("paced.toml").toStdString();
         std::ofstream(paced) << rules::loadProfile("classic", {})->toml << "\n[pace]\nbetween = [1, 1]\nafter_block = 300\n";
-        testing::ScriptedTransport transport;
-        for (const auto& [url, page] : testing::kPages) {
-            transport.serve(url, page);
-        }
+        testing::ScriptedTransport transport(testing::kPages);
         transport.serve(testing::kFetches[1], "<html><script src=\"https://wappass.baidu.com/v.js\"></script></html>");
         testing::RecordingWaits waits;
         Form1 form(transport, lastDomain_, opener_, {}, {.profile = paced, .waits = &waits});

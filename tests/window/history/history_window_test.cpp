@@ -41,15 +41,12 @@ struct Window {
     QTemporaryDir folder;
     LastDomainFile lastDomain{std::filesystem::path(folder.path().toStdString()) / "dz.txt"};
     history::SqliteHistory store{std::filesystem::path(folder.path().toStdString()) / "history.sqlite3"};
-    ScriptedTransport transport;
+    ScriptedTransport transport{kPages};
     NoOpener opener;
     Form1 form;
 
     explicit Window(history::RunRecorder* recorder = nullptr)
         : form(transport, lastDomain, opener, {recorder != nullptr ? recorder : &store, &store, {}}) {
-        for (const auto& [url, page] : kPages) {
-            transport.serve(url, page);
-        }
         form.findChild<QLineEdit*>("Text3")->setText(QString::fromStdString(kDomain));
     }
     void query() { QTest::mouseClick(form.findChild<QWidget*>("Command1"), Qt::LeftButton); }
@@ -90,11 +87,8 @@ private slots:
     void everyRecordedRunIsOnePointInTheHistoryChart() {
         Window window;
         window.transport.script(kLookup, {std::nullopt, kPages[4].second});  // the first lookup fails
-        RunRecord fromCli;
-        fromCli.startedAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
-        fromCli.domain = kDomain;
-        fromCli.results[Result::DayCount] = "约7";
-        QVERIFY(window.store.record(fromCli).ok());
+        const auto twoDaysAgo = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - 48h);
+        QVERIFY(window.store.record({.startedAt = twoDaysAgo, .domain = kDomain, .results = RunResults({"约7"})}).ok());
         window.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.form));
         window.query();
@@ -102,9 +96,7 @@ private slots:
         QCOMPARE(std::exchange(dialogs_, {}), QStringList{"无法连接服务器"});  // the first lookup of the first run
         QCOMPARE(resultCaptions(window.form), kShownResults);
 
-        history::RunFilter ofDomain;
-        ofDomain.domains = {kDomain};
-        const std::vector<RunRecord> runs = window.store.runs(ofDomain).value();
+        const std::vector<RunRecord> runs = window.store.runs({}).value();
         QCOMPARE(runs.size(), 3u);
         QCOMPARE(runs[1].fetchFailures, 1);
         QCOMPARE(runs[2].fetchFailures, 0);
@@ -157,13 +149,11 @@ private slots:
         qputenv("TZ", "CST-8");  // this machine's clock eight hours ahead of UTC
         ::tzset();
         Window window;
-        RunRecord run;
-        run.startedAt = std::chrono::sys_days{std::chrono::year(2026) / 12 / 6} + 23h + 14min + 2s;
-        run.duration = 1500ms;
-        run.domain = "a\"b,c\nd";
-        run.fetchFailures = 1;
-        run.results[Result::DayCount] = "约1,234";
-        QVERIFY(window.store.record(run).ok());
+        QVERIFY(window.store
+                    .record({.startedAt = std::chrono::sys_days{std::chrono::year(2026) / 12 / 6} + 23h + 14min + 2s,
+                             .duration = 1500ms, .domain = "a\"b,c\nd", .fetchFailures = 1,
+                             .results = RunResults({"约1,234"})})
+                    .ok());
         savePath_ = window.folder.filePath("导出.csv");
 
         window.run("导出 CSV…");
@@ -191,16 +181,9 @@ private slots:
 
         window.run("复制结果");
 
-        QCOMPARE(QApplication::clipboard()->text(), QString("http://example.com\n"
-                                                            "  今日收录：12\n"
-                                                            "  一星期收录：345\n"
-                                                            "  一月收录：查询中.\n"
-                                                            "  所有日收录：10,000\n"
-                                                            "  百度快照：2026-12-5\n"
-                                                            "  site:首页：首页第一\n"
-                                                            "  网站PR：3\n"
-                                                            "  PR是否劫持：pr真实\n"
-                                                            "\n"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QString("http://example.com\n  今日收录：12\n  一星期收录：345\n  一月收录：查询中.\n  所有日收录：10,000\n"
+                         "  百度快照：2026-12-5\n  site:首页：首页第一\n  网站PR：3\n  PR是否劫持：pr真实\n\n"));
     }
 };
 
