@@ -27,18 +27,19 @@ struct PageLoadLimits {
     std::size_t maxHtmlBytes = 16 * 1024 * 1024;
 };
 
-// One request loaded in the browser engine, from the first navigation to the document
-// its scripts leave behind: once the load has finished and nothing has navigated for the
-// settle time since (neither a new load nor a move within the document), the document's
-// HTML (document.documentElement.outerHTML) is the reply's body, as UTF-8. Redirects,
-// script redirects and reloads are followed, http and https only. A page that has not settled within the total time, a
-// failed load, a crashed renderer and HTML past the limit fail the request with that reason. `done` is called exactly
-// once; the load may be deleted after that.
 // A page nobody looks at, for loads: no dialogs, no file choosers, nothing on the
 // console, and nowhere to go but http and https. Kept from one load to the next, so a
 // site's pages reuse their process.
 std::unique_ptr<QWebEnginePage> unattendedPage(QWebEngineProfile* profile);
 
+// One request loaded in the browser engine, from the first navigation to the document
+// its scripts leave behind: once the load has finished and nothing has navigated for the
+// settle time since (neither a new load nor a move within the document), the document's
+// HTML (document.documentElement.outerHTML) is the reply's body, as UTF-8. Redirects,
+// script redirects and reloads are followed, http and https only. A page that has not
+// settled within the total time, a failed load, a crashed renderer and HTML past the
+// limit fail the request with that reason. `done` is called exactly once; the load may
+// be deleted after that.
 class PageLoad final : public QObject {
     Q_OBJECT
 

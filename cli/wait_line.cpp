@@ -24,19 +24,15 @@ std::string WaitLine::line(Wait::For why, milliseconds left) const {
     return text + (why == Wait::For::Pace ? "等待 " + seconds + " s" : "被拦截，等待 " + seconds + " s 后再问一次");
 }
 
-// Counted down a second at a time, the part of a second first, so that the number shown
-// changes on whole seconds.
 void WaitLine::wait(const Wait& wait) {
     if (!onTerminal_ || wait.length <= milliseconds(0)) {
         inner_.wait(wait);
         return;
     }
-    for (milliseconds left = wait.length; left > milliseconds(0);) {
-        const milliseconds step = left % kSecond == milliseconds(0) ? kSecond : left % kSecond;
+    waitSecondBySecond(inner_, wait, [this, &wait](milliseconds left) {
         err_ << kRewrite << line(wait.why, left) << std::flush;
-        inner_.wait({wait.why, step, wait.url});
-        left -= step;
-    }
+        return true;
+    });
     err_ << kRewrite << std::flush;
 }
 

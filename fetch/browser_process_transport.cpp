@@ -47,6 +47,13 @@ void closeFd(int& fd) {
 // How long a helper whose output has closed is given to end, so that its exit status can be told.
 constexpr std::chrono::milliseconds kEndingMoment{1000};
 
+std::string howItEnded(int status) {
+    if (WIFSIGNALED(status)) {
+        return "quarnel-browser was ended by signal " + std::to_string(WTERMSIG(status));
+    }
+    return "quarnel-browser ended with exit status " + std::to_string(WEXITSTATUS(status));
+}
+
 std::string seconds(std::chrono::milliseconds duration) {
     return std::to_string((duration.count() + 999) / 1000) + " s";
 }
@@ -168,9 +175,9 @@ Expected<std::string> BrowserProcessTransport::receive(std::chrono::milliseconds
     }
 }
 
-std::optional<int> BrowserProcessTransport::waitForEnd(std::chrono::milliseconds limit) {
+std::optional<std::string> BrowserProcessTransport::waitForEnd(std::chrono::milliseconds limit) {
     if (child_ <= 0) {
-        return 0;
+        return std::string();
     }
     // Its descriptor reads as ready once it has ended.
     pollfd ended{.fd = childFd_, .events = POLLIN, .revents = 0};
@@ -181,31 +188,26 @@ std::optional<int> BrowserProcessTransport::waitForEnd(std::chrono::milliseconds
         if (polled < 0 && errno == EINTR) {
             continue;
         }
+        if (polled <= 0) {
+            return std::nullopt;
+        }
         int status = 0;
-        if (polled > 0 && ::waitpid(child_, &status, WNOHANG) == child_) {
+        const pid_t waited = ::waitpid(child_, &status, WNOHANG);
+        // No such child: the system reaped it already (SIGCHLD is ignored), and how it ended is lost.
+        if (waited == child_ || (waited < 0 && errno == ECHILD)) {
             child_ = -1;
             closeFd(childFd_);
-            return status;
+            return waited < 0 ? std::string() : howItEnded(status);
         }
-        if (polled == 0) {
+        if (left.count() <= 0) {
             return std::nullopt;
         }
     }
 }
 
 std::string BrowserProcessTransport::endedReason() {
-    if (child_ <= 0) {
-        return {};
-    }
     // Its output closes as it ends: a moment's wait tells how it ended.
-    const std::optional<int> status = waitForEnd(kEndingMoment);
-    if (!status) {
-        return {};
-    }
-    if (WIFSIGNALED(*status)) {
-        return "quarnel-browser was ended by signal " + std::to_string(WTERMSIG(*status));
-    }
-    return "quarnel-browser ended with exit status " + std::to_string(WEXITSTATUS(*status));
+    return waitForEnd(kEndingMoment).value_or(std::string());
 }
 
 void BrowserProcessTransport::stop(std::chrono::milliseconds grace) {

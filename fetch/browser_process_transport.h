@@ -45,9 +45,10 @@ private:
     Expected<std::string> receive(std::chrono::milliseconds limit);
     // Closes the helper's input and waits `grace` for it to end; then it is killed.
     void stop(std::chrono::milliseconds grace);
-    // Its wait status once it has ended within `limit`; nothing while it still runs.
-    std::optional<int> waitForEnd(std::chrono::milliseconds limit);
-    // How the helper ended, when it has; empty when it still runs.
+    // How it ended, once it has within `limit` (empty when that is not known); nothing
+    // while it still runs.
+    std::optional<std::string> waitForEnd(std::chrono::milliseconds limit);
+    // How the helper ended, when it has; empty when it still runs or that is not known.
     std::string endedReason();
 
     std::filesystem::path program_;

@@ -27,6 +27,19 @@ public:
     virtual void wait(const Wait& wait) = 0;
 };
 
+// Passes `wait` on to `inner` a second at a time, the part of a second first, so that a
+// count shown at each step changes on whole seconds. `beforeStep` is told the time left
+// before each step; once it answers false, the rest of the wait is cut short.
+template <typename BeforeStep>
+void waitSecondBySecond(Waits& inner, const Wait& wait, BeforeStep beforeStep) {
+    constexpr std::chrono::milliseconds kSecond{1000};
+    for (std::chrono::milliseconds left = wait.length; left.count() > 0 && beforeStep(left);) {
+        const std::chrono::milliseconds step = left % kSecond == left.zero() ? kSecond : left % kSecond;
+        inner.wait({wait.why, step, wait.url});
+        left -= step;
+    }
+}
+
 // How long each pause is, drawn evenly between the pace's bounds; tests draw known lengths.
 class PauseDraw {
 public:

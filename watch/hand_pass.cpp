@@ -2,14 +2,7 @@
 
 #include "watch/run_lock.h"
 
-#include <algorithm>
-
 namespace quarnel::watch {
-namespace {
-
-constexpr std::chrono::milliseconds kCountdownStep{1000};
-
-}  // namespace
 
 // Keeps nothing of a run the cancel cut short, and tells each run it has recorded.
 class HandPass::CancellableRecorder final : public history::RunRecorder {
@@ -52,14 +45,14 @@ HandPass::Ended HandPass::run(SiteQuery& site, const std::filesystem::path& list
     return cancelled_ ? Ended::Cancelled : Ended::Done;
 }
 
-// The part of a second first, so that the number shown changes on whole seconds.
 void HandPass::Countdown::wait(const Wait& wait) {
-    for (auto left = wait.length; left.count() > 0 && !pass_.cancelled_;) {
+    waitSecondBySecond(pass_.inner_, wait, [this, &wait](std::chrono::milliseconds left) {
+        if (pass_.cancelled_) {
+            return false;
+        }
         pass_.progress_.waiting(wait.why, std::chrono::ceil<std::chrono::seconds>(left));
-        const auto step = left % kCountdownStep == decltype(left)(0) ? kCountdownStep : left % kCountdownStep;
-        pass_.inner_.wait({wait.why, step, wait.url});
-        left -= step;
-    }
+        return true;
+    });
 }
 
 }  // namespace quarnel::watch

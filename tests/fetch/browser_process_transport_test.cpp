@@ -81,6 +81,24 @@ TEST(BrowserProcessTransport, AHelperThatFailsAnAnswerIsEndedAndTheNextRequestSt
     }
 }
 
+// A parent may start the program with SIGCHLD ignored, which it keeps: the system then
+// reaps a helper as it ends, and no exit status is left to wait for.
+TEST(BrowserProcessTransport, AHelperReapedByTheSystemStillFailsItsRequestAndIsReplaced) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGCHLD, &ignore, &previous), 0);
+    {
+        BrowserProcessTransport transport(QUARNEL_FAKE_BROWSER_HELPER, {}, {.answer = 2s});
+        const Expected<HttpReply> ended = transport.fetch(get("/exit"));
+        ASSERT_FALSE(ended.ok());
+        EXPECT_EQ(ended.reason(), "quarnel-browser closed its output");
+        const Expected<HttpReply> next = transport.fetch(get("/echo"));
+        ASSERT_TRUE(next.ok()) << next.reason();
+    }
+    ::sigaction(SIGCHLD, &previous, nullptr);
+}
+
 TEST(BrowserProcessTransport, AHelperThatCannotStartFailsTheRequestWithTheReason) {
     const struct {
         std::string program;
